@@ -1,0 +1,25 @@
+#pragma once
+// Links data-aware widgets to a data set and relays its changes to them.
+
+#include <QObject>
+#include <QPointer>
+
+#include "dataset.h"
+
+class TDataSource : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSource(QObject *parent = nullptr) : QObject(parent) {}
+    TDataSet *DataSet() const { return m_dataSet; }
+    void setDataSet(TDataSet *dataSet);
+    TDataSetState State() const { return m_dataSet ? m_dataSet->State() : dsInactive; }
+
+signals:
+    void dataChanged();              // the current record moved, or the records changed
+    void fieldChanged(TField *field); // a field of the current record was assigned
+    void stateChanged();             // opened, closed, began or ended an edit
+
+private:
+    QPointer<TDataSet> m_dataSet;
+    QList<QMetaObject::Connection> m_links;
+};

@@ -1,0 +1,7 @@
+#include "format_settings.h"
+
+FormatSettings &formatSettings()
+{
+    static FormatSettings settings;
+    return settings;
+}
