@@ -4,7 +4,7 @@ JOBS    ?= $(shell nproc)
 WORKDIR ?= $(HOME)/Zelvan
 
 PACKAGES = build-essential cmake ninja-build ccache qt6-base-dev libqt6sql6-sqlite \
-           libxlsxwriter-dev libjpeg62-turbo fonts-liberation fonts-dejavu-core xvfb
+           libxlsxwriter-dev libsqlite3-dev pkg-config libjpeg62-turbo fonts-liberation fonts-dejavu-core xvfb
 
 .PHONY: deps configure build run test bench clean
 

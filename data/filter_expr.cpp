@@ -8,7 +8,10 @@ struct TFilterExpr::Node {
     std::unique_ptr<Node> left, right; // Or / And
     int field = -1;                    // comparisons
     bool isNullLiteral = false;
-    QString literal;
+    QString literal;       // as written
+    QString stem;          // without a final '*'
+    QString foldedLiteral; // the same two in upper case, folded once here
+    QString foldedStem;
 };
 
 namespace {
@@ -112,6 +115,9 @@ private:
             node->isNullLiteral = true;
         else
             node->literal = parseLiteral();
+        node->stem = node->literal.endsWith(QLatin1Char('*')) ? node->literal.chopped(1) : node->literal;
+        node->foldedLiteral = turkishUpper(node->literal);
+        node->foldedStem = turkishUpper(node->stem);
         return node;
     }
 
@@ -176,6 +182,17 @@ private:
     int m_pos = 0;
 };
 
+// Compares without copying the value: every record passes through here.
+bool matchesText(const QString &value, const QString &pattern, bool prefix, bool foldCase)
+{
+    if (prefix ? value.size() < pattern.size() : value.size() != pattern.size())
+        return false;
+    for (qsizetype i = 0; i < pattern.size(); ++i)
+        if ((foldCase ? turkishUpper(value.at(i)) : value.at(i)) != pattern.at(i))
+            return false;
+    return true;
+}
+
 bool evaluate(const TFilterExpr::Node &n, const std::function<QString(int)> &text,
               const std::function<bool(int)> &isNull, bool caseInsensitive, bool partial)
 {
@@ -195,16 +212,10 @@ bool evaluate(const TFilterExpr::Node &n, const std::function<QString(int)> &tex
         } else if (isNull(n.field)) {
             equal = false; // a blank field equals no text, not even '*'
         } else {
-            QString value = text(n.field);
-            QString pattern = n.literal;
-            const bool prefix = partial && pattern.endsWith(QLatin1Char('*'));
-            if (prefix)
-                pattern.chop(1);
-            if (caseInsensitive) {
-                value = turkishUpper(value);
-                pattern = turkishUpper(pattern);
-            }
-            equal = prefix ? value.startsWith(pattern) : value == pattern;
+            const bool prefix = partial && n.literal.endsWith(QLatin1Char('*'));
+            const QString &pattern = caseInsensitive ? (prefix ? n.foldedStem : n.foldedLiteral)
+                                                     : (prefix ? n.stem : n.literal);
+            equal = matchesText(text(n.field), pattern, prefix, caseInsensitive);
         }
         return n.kind == Node::Equal ? equal : !equal;
     }

@@ -53,43 +53,59 @@ QVariant read(const char *p)
 }
 } // namespace
 
-PackedRow PackedRow::pack(const QVector<QVariant> &values)
+void PackedRow::Writer::null() { m_out.append(tNull); }
+
+void PackedRow::Writer::number(double d)
+{
+    m_out.append(tDouble);
+    m_out.append(reinterpret_cast<const char *>(&d), sizeof d);
+}
+
+void PackedRow::Writer::date(qint32 julianDay)
+{
+    m_out.append(tDate);
+    m_out.append(reinterpret_cast<const char *>(&julianDay), sizeof julianDay);
+}
+
+void PackedRow::Writer::sized(char tag, const char *data, int size)
+{
+    m_out.append(tag);
+    putLength(m_out, quint32(size));
+    m_out.append(data, size);
+}
+
+void PackedRow::Writer::text(const char *utf8, int size) { sized(tText, utf8, size); }
+
+void PackedRow::Writer::bytes(const QByteArray &b) { sized(tBytes, b.constData(), int(b.size())); }
+
+void PackedRow::Writer::blobPresent() { m_out.append(tBlobPresent); }
+
+PackedRow PackedRow::Writer::take()
 {
     PackedRow row;
-    QByteArray &out = row.m_bytes;
+    row.m_bytes = QByteArray(m_out.constData(), m_out.size()); // exact size; the writer keeps its buffer
+    m_out.resize(0);
+    return row;
+}
+
+PackedRow PackedRow::pack(const QVector<QVariant> &values)
+{
+    Writer w;
     for (const QVariant &v : values) {
         switch (v.typeId()) {
-        case QMetaType::UnknownType: out.append(tNull); break;
-        case QMetaType::Bool: out.append(tBlobPresent); break;
-        case QMetaType::QDate: {
-            out.append(tDate);
-            const qint32 j = qint32(v.toDate().toJulianDay());
-            out.append(reinterpret_cast<const char *>(&j), sizeof j);
-            break;
-        }
+        case QMetaType::UnknownType: w.null(); break;
+        case QMetaType::Bool: w.blobPresent(); break;
+        case QMetaType::QDate: w.date(qint32(v.toDate().toJulianDay())); break;
         case QMetaType::QString: {
             const QByteArray u = v.toString().toUtf8();
-            out.append(tText);
-            putLength(out, quint32(u.size()));
-            out.append(u);
+            w.text(u.constData(), int(u.size()));
             break;
         }
-        case QMetaType::QByteArray: {
-            const QByteArray b = v.toByteArray();
-            out.append(tBytes);
-            putLength(out, quint32(b.size()));
-            out.append(b);
-            break;
-        }
-        default: {
-            out.append(tDouble);
-            const double d = v.toDouble();
-            out.append(reinterpret_cast<const char *>(&d), sizeof d);
-        }
+        case QMetaType::QByteArray: w.bytes(v.toByteArray()); break;
+        default: w.number(v.toDouble());
         }
     }
-    out.squeeze();
-    return row;
+    return w.take();
 }
 
 QVariant PackedRow::value(int column) const

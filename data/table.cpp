@@ -8,7 +8,11 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QSqlRecord>
+
+#include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -66,31 +70,10 @@ QVariant storedForm(const QVariant &v)
     return v;
 }
 
-QVariant memoryForm(const QVariant &v, TFieldType type)
-{
-    if (v.isNull())
-        return QVariant();
-    switch (type) {
-    case ftFloat:
-    case ftCurrency: return v.toDouble();
-    case ftDate: {
-        const QDate d = QDate::fromString(v.toString(), Qt::ISODate);
-        return d.isValid() ? QVariant(d) : QVariant();
-    }
-    case ftGraphic: return v.toLongLong() ? QVariant(true) : QVariant();
-    default: {
-        const QString s = v.toString();
-        return s.isEmpty() ? QVariant() : QVariant(s);
-    }
-    }
-}
-
 // Turns the storage engine's refusal into a message for the operator.
-[[noreturn]] void fail(const QString &file, const QSqlError &error)
+[[noreturn]] void fail(const QString &file, int nativeCode, const QString &text)
 {
-    const int code = error.nativeErrorCode().toInt() & 0xff;
-    const QString text = error.databaseText();
-    switch (code) {
+    switch (nativeCode & 0xff) {
     case 5: // busy
     case 6: // locked
         throw EDatabaseError(QStringLiteral("'%1' tablosu başka bir program tarafından kilitli; daha sonra yeniden deneyin.").arg(file));
@@ -112,7 +95,30 @@ QVariant memoryForm(const QVariant &v, TFieldType type)
     }
     default: break;
     }
-    throw EDatabaseError(QStringLiteral("'%1' tablosunda veritabanı hatası: %2").arg(file, text.isEmpty() ? error.text() : text));
+    throw EDatabaseError(QStringLiteral("'%1' tablosunda veritabanı hatası: %2").arg(file, text));
+}
+
+[[noreturn]] void fail(const QString &file, const QSqlError &error)
+{
+    fail(file, error.nativeErrorCode().toInt(), error.databaseText().isEmpty() ? error.text() : error.databaseText());
+}
+
+// Julian day of an ISO date (yyyy-mm-dd), or 0 when it is not one.
+qint32 julianDayOf(const char *s, int n)
+{
+    if (n != 10 || s[4] != '-' || s[7] != '-')
+        return 0;
+    auto digits = [s](int from, int count) {
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            if (s[i] < '0' || s[i] > '9')
+                return -1;
+            v = v * 10 + (s[i] - '0');
+        }
+        return v;
+    };
+    const QDate d(digits(0, 4), digits(5, 2), digits(8, 2));
+    return d.isValid() ? qint32(d.toJulianDay()) : 0;
 }
 
 void exec(QSqlQuery &q, const QString &file)
@@ -244,21 +250,56 @@ void TTable::loadRecords(std::vector<Record> &records)
     if (m_columns.isEmpty())
         throw EDatabaseError(QStringLiteral("'%1' dosyasında '%2' tablosu yok.").arg(TableName, m_sqlTable));
 
-    // Pictures are read when a record needs them; here only whether there is one.
+    q.finish();
+
+    // The bulk read goes straight to the storage engine under the connection:
+    // building a QVariant per value would triple the time a large table takes
+    // to open. Pictures are read when a record needs them; here only whether
+    // there is one.
     QStringList select{QStringLiteral("rowid")};
     for (int i = 0; i < m_columns.size(); ++i)
         select << (m_columns[i].type == ftGraphic ? quotedColumn(i) + QStringLiteral(" IS NOT NULL") : quotedColumn(i));
     const QString order = m_keyColumn >= 0 ? quotedColumn(m_keyColumn) + QStringLiteral(", rowid") : QStringLiteral("rowid");
-    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(select.join(QStringLiteral(", ")), quotedTable(), order)))
-        fail(TableName, q.lastError());
-    QVector<QVariant> values(m_columns.size());
-    while (q.next()) {
-        for (int i = 0; i < m_columns.size(); ++i)
-            values[i] = memoryForm(q.value(i + 1), m_columns[i].type);
-        records.push_back({q.value(0).toLongLong(), PackedRow::pack(values)});
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                               .arg(select.join(QStringLiteral(", ")), quotedTable(), order).toUtf8();
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw EDatabaseError(QStringLiteral("'%1' tablosu açılamadı: veritabanı sürücüsü uygun değil.").arg(TableName));
+    sqlite3 *sdb = *static_cast<sqlite3 *const *>(handle.constData());
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(sdb, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+        fail(TableName, sqlite3_errcode(sdb), QString::fromUtf8(sqlite3_errmsg(sdb)));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt, sqlite3_finalize);
+    PackedRow::Writer row;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int i = 0; i < m_columns.size(); ++i) {
+            const int col = i + 1;
+            if (sqlite3_column_type(stmt, col) == SQLITE_NULL) {
+                row.null();
+                continue;
+            }
+            switch (m_columns[i].type) {
+            case ftFloat:
+            case ftCurrency: row.number(sqlite3_column_double(stmt, col)); break;
+            case ftGraphic: sqlite3_column_int(stmt, col) ? row.blobPresent() : row.null(); break;
+            case ftDate: {
+                const auto *s = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+                const qint32 jd = julianDayOf(s, sqlite3_column_bytes(stmt, col));
+                jd ? row.date(jd) : row.null();
+                break;
+            }
+            default: {
+                const auto *s = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+                const int n = sqlite3_column_bytes(stmt, col);
+                n ? row.text(s, n) : row.null();
+            }
+            }
+        }
+        records.push_back({sqlite3_column_int64(stmt, 0), row.take()});
     }
-    if (q.lastError().isValid())
-        fail(TableName, q.lastError());
+    if (rc != SQLITE_DONE)
+        fail(TableName, sqlite3_errcode(sdb), QString::fromUtf8(sqlite3_errmsg(sdb)));
 }
 
 void TTable::InternalClose()
