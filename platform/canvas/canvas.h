@@ -1,0 +1,135 @@
+#pragma once
+// The drawing surface of the report engine: the semantics of a classic
+// device context over a QPainter on any paint device (QImage for the screen
+// and for measuring, QPrinter for paper, QPdfWriter for PDF).
+//  - A font is given by name and pixel height; a negative height is the
+//    character height, a positive one the cell height, as the engine computes.
+//  - Text is placed by the top-left corner of its character cell, each
+//    character advancing by its whole-pixel width plus the character extra
+//    spacing, and the blanks of a justified line by their share of the
+//    justification extra.
+//  - Rectangles and fills exclude their right and bottom edges; a line
+//    excludes its end point.
+// A recording mode logs every text output, line and rectangle with its
+// position, so that tests and the preview's search can see what was drawn.
+
+#include <QColor>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <memory>
+
+class QPaintDevice;
+class QPainter;
+
+// Colours are 0x00BBGGRR; 0x80000000 + n is system colour n; this one is none.
+constexpr quint32 clNone = 0x1FFFFFFF;
+QColor colorFromRef(quint32 ref);
+
+enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear };
+enum TBrushStyle { bsSolid, bsClear };
+
+struct TFont {
+    QString Name = QStringLiteral("Arial");
+    int Height = -13;   // pixels: negative = character height, positive = cell height
+    int Style = 0;      // TFontStyle bits
+    quint32 Color = 0;  // black
+    int Orientation = 0; // tenths of a degree; 900 runs the text upwards
+    bool operator==(const TFont &) const = default;
+};
+
+struct TPen {
+    quint32 Color = 0;
+    int Width = 1;
+    TPenStyle Style = psSolid;
+    bool operator==(const TPen &) const = default;
+};
+
+struct TBrush {
+    quint32 Color = 0xFFFFFF;
+    TBrushStyle Style = bsSolid;
+};
+
+// The family that stands in for a font name the desktop may not have, so that
+// measurements agree on every machine with the program's fonts.
+QString mappedFontFamily(const QString &name);
+
+class TCanvas {
+public:
+    explicit TCanvas(QPaintDevice *device);
+    ~TCanvas();
+    TCanvas(const TCanvas &) = delete;
+    TCanvas &operator=(const TCanvas &) = delete;
+
+    TFont Font;
+    TPen Pen;
+    TBrush Brush;
+    bool OpaqueBackground = true; // text cells are filled with the brush colour
+    int CharacterExtra = 0;       // pixels added after every character
+    bool IsPrinter = false;
+
+    QPaintDevice *device() const { return m_device; }
+    int PixelsPerInchX() const;
+    int PixelsPerInchY() const;
+
+    // Spreads `extra` pixels over the blanks of the next text output(s) until reset with 0.
+    void SetTextJustification(int extra, int breakCount);
+
+    int TextWidth(const QString &text);
+    int TextHeight(); // the cell height of the font
+    int Ascent();
+    // Widest line and total height of a text of several lines (no wrapping).
+    QSize MultiLineExtent(const QString &text);
+
+    void TextOut(int x, int y, const QString &text);
+    // Text clipped to `clip`; `rtl` orders the characters from right to left.
+    void TextRect(const QRect &clip, int x, int y, const QString &text, bool rtl = false);
+
+    void MoveTo(int x, int y) { m_penPos = QPoint(x, y); }
+    void LineTo(int x, int y);
+    void Rectangle(int left, int top, int right, int bottom); // pen outline, brush inside
+    void FillRect(const QRect &r);                            // brush only
+    void DrawImage(const QRect &target, const class QImage &image);
+
+    // Clipping for everything drawn afterwards; an empty rectangle clears it.
+    void SetClipRect(const QRect &r);
+
+    // --- recording
+    struct TextRecord {
+        QString text;
+        QPoint pos;
+        TFont font;
+        QRect clip; // empty when unclipped
+        int width;
+    };
+    struct ShapeRecord {
+        enum Kind { Line, Rect, Fill } kind;
+        QRect geometry; // for a line: from topLeft to bottomRight
+        TPen pen;
+        quint32 brushColor;
+    };
+    void setRecording(bool on) { m_recording = on; }
+    const QList<TextRecord> &texts() const { return m_texts; }
+    const QList<ShapeRecord> &shapes() const { return m_shapes; }
+    void clearRecords();
+
+private:
+    struct FontCache;
+    FontCache &fontCache();
+    QPainter &painter();
+    void applyPen();
+    void drawRun(int x, int y, const QString &text, bool rtl);
+    QList<int> advances(const QString &text);
+
+    QPaintDevice *m_device;
+    std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<FontCache> m_fontCache;
+    QPoint m_penPos;
+    QRect m_clip;
+    int m_justifyExtra = 0, m_justifyCount = 0;
+    bool m_recording = false;
+    QList<TextRecord> m_texts;
+    QList<ShapeRecord> m_shapes;
+};
