@@ -1,0 +1,83 @@
+#pragma once
+// The system's printers as the report engine's printer object sees them: a
+// list with a current entry, and for the current printer its settings block,
+// its device geometry, and the papers and sources its driver offers. The Qt
+// implementation asks CUPS; tests put a scripted printer in its place.
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class TqpPlatformPrinters {
+public:
+    // The printer's settings, as a driver's settings block holds them.
+    struct DeviceMode {
+        int paperCode = 9;      // Windows paper numbers; 256 a custom size
+        int orientation = 1;    // 1 portrait, 2 landscape
+        int defaultSource = -1;
+        bool customSizeSet = false;
+        int customWidth = 0;    // tenths of a millimetre, for the custom size
+        int customLength = 0;
+        int copies = 1;
+    };
+    // The device as a print job would see it, in device pixels.
+    struct Geometry {
+        int dpiX = 0, dpiY = 0;
+        int physicalWidth = 0, physicalHeight = 0;
+        int offsetX = 0, offsetY = 0;
+        int printableWidth = 0, printableHeight = 0;
+    };
+    using CodeList = QList<QPair<int, QString>>; // code and name
+
+    virtual ~TqpPlatformPrinters() = default;
+    virtual QStringList printerNames() = 0;
+    virtual int currentIndex() = 0;
+    virtual void setCurrentIndex(int index) = 0;
+    virtual bool isPrinting() = 0;
+    virtual QString deviceName() = 0;
+    virtual QString driverName() = 0;
+    virtual QString portName() = 0;
+    // No value when the printer's settings cannot be read.
+    virtual std::optional<DeviceMode> deviceMode() = 0;
+    virtual bool setDeviceMode(const DeviceMode &mode) = 0;
+    virtual std::optional<Geometry> geometry() = 0;
+    virtual CodeList papers() = 0;
+    virtual CodeList sources() = 0;
+    // The driver's own settings dialog over a copy of the block; false when
+    // cancelled or not offered. The window layer installs the dialog.
+    virtual bool propertiesDialog(DeviceMode &mode) = 0;
+};
+
+// The installed printers through Qt's print support (CUPS on Linux).
+class TqtPlatformPrinters : public TqpPlatformPrinters {
+public:
+    TqtPlatformPrinters();
+    ~TqtPlatformPrinters() override;
+
+    QStringList printerNames() override;
+    int currentIndex() override { return m_current; }
+    void setCurrentIndex(int index) override;
+    bool isPrinting() override { return Printing; }
+    QString deviceName() override;
+    QString driverName() override;
+    QString portName() override;
+    std::optional<DeviceMode> deviceMode() override;
+    bool setDeviceMode(const DeviceMode &mode) override;
+    std::optional<Geometry> geometry() override;
+    CodeList papers() override;
+    CodeList sources() override;
+    bool propertiesDialog(DeviceMode &mode) override;
+
+    // Set by the printing code while a job runs.
+    bool Printing = false;
+    // The dialog, installed by the window layer; none in a program without windows.
+    static inline std::function<bool(const QString &printer, DeviceMode &mode)> PropertiesDialogHook;
+
+private:
+    struct State;
+    State *m;
+    int m_current = 0;
+};
