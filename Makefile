@@ -33,6 +33,27 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-sanitize
+
+# Tests labelled "sanitize" run again under AddressSanitizer and UBSan in their
+# own build folder; only those test programs (and what they link) are built.
+ASAN_BUILD ?= build-asan
+.PHONY: test-sanitize fuzz
+test-sanitize: configure
+	@# Configured every time, so a test that just got the label is listed.
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DZELVAN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug > /dev/null
+	@targets=$$(cd $(ASAN_BUILD) && ctest -N -L sanitize | sed -n 's/^ *Test *#[0-9]*: *//p'); \
+	if [ -n "$$targets" ]; then cmake --build $(ASAN_BUILD) -j $(JOBS) --target $$targets; fi
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest -L sanitize --output-on-failure -j $(JOBS)
+
+# libFuzzer runs of the expression parser and the script compiler (clang,
+# libclang-rt-14-dev); FUZZ_SECONDS per target. Not part of `make test`.
+FUZZ_SECONDS ?= 120
+fuzz:
+	tests/fuzz/build.sh build-fuzz
+	@mkdir -p build-fuzz/corpus-parser build-fuzz/corpus-script build-fuzz/crashes
+	build-fuzz/fuzz_parser -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=build-fuzz/crashes/parser- build-fuzz/corpus-parser tests/fuzz/corpus/parser
+	build-fuzz/fuzz_script -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=build-fuzz/crashes/script- build-fuzz/corpus-script tests/fuzz/corpus/script
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done

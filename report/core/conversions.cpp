@@ -191,7 +191,7 @@ bool qpTryStrToFloat(QStringView s, QChar sep, double &out)
     return true;
 }
 
-double qpStrToFloat(const QString &s)
+double qpTextToFloat(const QString &s)
 {
     double v;
     if (!qpTryStrToFloat(s, formatSettings().DecimalSeparator, v))

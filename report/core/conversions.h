@@ -23,7 +23,7 @@ QString qpCurrToStr(int64_t scaled, QChar decimalSeparator);
 
 // Text to real: optional blanks, sign, digits with one decimal separator,
 // optional exponent. Throws EConvertError naming the text.
-double qpStrToFloat(const QString &s);
+double qpTextToFloat(const QString &s);
 bool qpTryStrToFloat(QStringView s, QChar decimalSeparator, double &out);
 
 // Text to 32-bit integer: optional leading blanks, sign, decimal digits or

@@ -1,0 +1,124 @@
+#include "report/expr/report_dataset.h"
+
+void TqpDataset::First()
+{
+    m_recNo = 0;
+    if (OnFirst)
+        OnFirst(this);
+}
+
+void TqpDataset::Next()
+{
+    ++m_recNo;
+    if (OnNext && !(RangeEnd == reCount && m_recNo >= RangeEndCount))
+        OnNext(this);
+}
+
+void TqpDataset::Prior()
+{
+    --m_recNo;
+    if (OnPrior)
+        OnPrior(this);
+}
+
+bool TqpDataset::Eof()
+{
+    bool eof = RangeEnd == reCount && m_recNo >= RangeEndCount;
+    if (OnCheckEOF)
+        OnCheckEOF(this, eof);
+    return eof;
+}
+
+void TqpDBDataSet::setDataSet(TDataSet *dataSet)
+{
+    m_dataSet = dataSet;
+    if (dataSet)
+        m_dataSource = nullptr;
+}
+
+void TqpDBDataSet::setDataSource(TDataSource *source)
+{
+    m_dataSource = source;
+    if (source)
+        m_dataSet = nullptr;
+}
+
+TDataSet *TqpDBDataSet::GetDataSet() const
+{
+    if (m_dataSource && m_dataSource->DataSet())
+        return m_dataSource->DataSet();
+    if (m_dataSet)
+        return m_dataSet;
+    throw EDSError(QStringLiteral("Unable to open dataset ") + objectName());
+}
+
+void TqpDBDataSet::Open()
+{
+    if (OpenDataSource)
+        GetDataSet()->Open();
+    if (OnOpen)
+        OnOpen(this);
+}
+
+void TqpDBDataSet::Close()
+{
+    if (OnClose)
+        OnClose(this);
+    if (CloseDataSource)
+        GetDataSet()->Close();
+}
+
+void TqpDBDataSet::Init()
+{
+    Open();
+    m_saved = (RangeBegin == rbCurrent || RangeEnd == reCurrent) ? GetDataSet()->GetBookmark() : TBookmark();
+    m_atSaved = false;
+}
+
+void TqpDBDataSet::Exit()
+{
+    if (m_saved.valid) {
+        TDataSet *ds = GetDataSet();
+        // The saved record may have been deleted or filtered away meanwhile.
+        if (ds->BookmarkValid(m_saved))
+            ds->GotoBookmark(m_saved);
+        ds->FreeBookmark(m_saved);
+    }
+    Close();
+}
+
+void TqpDBDataSet::First()
+{
+    if (RangeBegin == rbFirst)
+        GetDataSet()->First();
+    else if (m_saved.valid && GetDataSet()->BookmarkValid(m_saved))
+        GetDataSet()->GotoBookmark(m_saved);
+    m_atSaved = false;
+    TqpDataset::First();
+}
+
+void TqpDBDataSet::Next()
+{
+    m_atSaved = false;
+    if (RangeEnd == reCurrent) {
+        TDataSet *ds = GetDataSet();
+        if (ds->CompareBookmarks(ds->GetBookmark(), m_saved) == 0) {
+            m_atSaved = true;
+            return;
+        }
+        // Short of the saved record the walk goes on.
+    }
+    GetDataSet()->Next();
+    TqpDataset::Next();
+}
+
+void TqpDBDataSet::Prior()
+{
+    GetDataSet()->Prior();
+    TqpDataset::Prior();
+}
+
+bool TqpDBDataSet::Eof()
+{
+    return TqpDataset::Eof() || GetDataSet()->Eof() || m_atSaved;
+}

@@ -1,0 +1,153 @@
+// qpreport: the report engine without windows, for automation, tests and
+// benchmarks. One subcommand per task; each returns the process exit status
+// (0 success, 1 with a one-line message on stderr).
+
+#include "report/core/conversions.h"
+#include "report/core/exceptions.h"
+#include "report/core/variant.h"
+#include "report/expr/expr_globals.h"
+#include "report/expr/interpreter.h"
+#include "report/expr/parser.h"
+#include "report/expr/variables.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QStringList>
+#include <QTextStream>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+void printLine(const QString &s)
+{
+    std::fputs(s.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+int fail(const QString &message)
+{
+    // One line: newlines in a message would break callers that read lines.
+    QString m = message;
+    m.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    std::fputs(("qpreport: " + m).toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    return 1;
+}
+
+// Kind and value. Numbers are printed with a decimal point and dates in ISO
+// form so the output reads the same whatever the display settings are;
+// strings as they are.
+QString describe(const Variant &v)
+{
+    const QString kind = QLatin1String(Variant::kindName(v.kind()));
+    switch (v.kind()) {
+    case Variant::Empty:
+    case Variant::Null:
+        return kind;
+    case Variant::Real:
+        return kind + QLatin1Char(' ') + qpFloatToStr(v.realValue(), QLatin1Char('.'));
+    case Variant::Currency:
+        return kind + QLatin1Char(' ') + qpCurrToStr(v.currencyScaled(), QLatin1Char('.'));
+    case Variant::DateTime: {
+        QDate d;
+        QTime t;
+        qpDecodeDateTime(v.realValue(), d, t);
+        return kind + QLatin1Char(' ') + d.toString(Qt::ISODate) + QLatin1Char('T') + t.toString(QStringLiteral("HH:mm:ss.zzz"));
+    }
+    default:
+        return kind + QLatin1Char(' ') + v.toString();
+    }
+}
+
+// Scripts run from the command line keep their names in a plain list.
+class CalcInterpretator : public TqpInterpretator {
+public:
+    TqpVariables values;
+    void GetValue(const QString &name, Variant &value) override
+    {
+        if (values.IndexOf(name) >= 0)
+            value = values.GetVariable(name);
+    }
+    void SetValue(const QString &name, const Variant &value) override { values.SetVariable(name, value); }
+};
+
+int calcUsage()
+{
+    return fail(QStringLiteral("usage: qpreport calc 'EXPRESSION' | qpreport calc --script FILE"));
+}
+
+int cmdCalc(const QStringList &args)
+{
+    if (args.size() == 1) {
+        const Variant v = qpParser->Calc(args[0]);
+        printLine(describe(v));
+        return 0;
+    }
+    if (args.size() == 2 && args[0] == QLatin1String("--script")) {
+        QFile f(args[1]);
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+            return fail(QStringLiteral("cannot read %1: %2").arg(args[1], f.errorString()));
+        QStringList source = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+        if (!source.isEmpty() && source.last().isEmpty())
+            source.removeLast();
+        CalcInterpretator intr;
+        QStringList compiled, errors;
+        intr.PrepareScript(source, compiled, errors);
+        if (!errors.isEmpty())
+            return fail(errors.first());
+        if (intr.ErrorFlag())
+            return fail(QStringLiteral("script cannot be compiled"));
+        intr.DoScript(compiled);
+        for (int k = 0; k < intr.values.Count(); ++k)
+            printLine(intr.values.GetName(k) + QLatin1String(" = ") + describe(intr.values.GetValue(k)));
+        return 0;
+    }
+    return calcUsage();
+}
+
+struct Command {
+    const char *name;
+    int (*run)(const QStringList &args);
+};
+
+// Further subcommands (prepare, export, dump, qp3) join this table.
+constexpr Command kCommands[] = {
+    {"calc", cmdCalc},
+};
+
+int usage()
+{
+    QStringList names;
+    for (const Command &c : kCommands)
+        names << QLatin1String(c.name);
+    return fail(QStringLiteral("usage: qpreport COMMAND ...; commands: ") + names.join(QLatin1String(", ")));
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    if (args.isEmpty())
+        return usage();
+    const QString name = args.takeFirst();
+    qpInitExpressionGlobals();
+    int rc = -1;
+    try {
+        for (const Command &c : kCommands)
+            if (name == QLatin1String(c.name))
+                rc = c.run(args);
+        if (rc < 0)
+            rc = usage();
+    } catch (const EqpError &e) {
+        rc = fail(e.message().isEmpty() ? QStringLiteral("error") : e.message());
+    } catch (const std::exception &e) {
+        rc = fail(QString::fromUtf8(e.what()));
+    }
+    qpDoneExpressionGlobals();
+    return rc;
+}
