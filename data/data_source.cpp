@@ -11,7 +11,8 @@ void TDataSource::setDataSet(TDataSet *dataSet)
     if (dataSet) {
         m_links << connect(dataSet, &TDataSet::notifyData, this, &TDataSource::dataChanged)
                 << connect(dataSet, &TDataSet::notifyField, this, &TDataSource::fieldChanged)
-                << connect(dataSet, &TDataSet::notifyState, this, &TDataSource::stateChanged);
+                << connect(dataSet, &TDataSet::notifyState, this, &TDataSource::stateChanged)
+                << connect(dataSet, &TDataSet::notifyUpdateRecord, this, &TDataSource::updateRecord);
     }
     emit stateChanged();
     emit dataChanged();

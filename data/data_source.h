@@ -18,6 +18,7 @@ signals:
     void dataChanged();              // the current record moved, or the records changed
     void fieldChanged(TField *field); // a field of the current record was assigned
     void stateChanged();             // opened, closed, began or ended an edit
+    void updateRecord();             // write pending typed text into the fields now
 
 private:
     QPointer<TDataSet> m_dataSet;

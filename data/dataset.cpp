@@ -372,6 +372,7 @@ void TDataSet::checkEditing() const
 void TDataSet::settle()
 {
     if (m_state == dsEdit || m_state == dsInsert) {
+        emit notifyUpdateRecord();
         if (m_modified)
             Post();
         else
@@ -494,6 +495,7 @@ void TDataSet::Post()
 {
     checkActive();
     checkEditing();
+    emit notifyUpdateRecord();
     runCalc(m_buffer);
     const bool inserting = m_state == dsInsert;
     QVector<bool> changedColumns;

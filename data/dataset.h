@@ -139,6 +139,9 @@ signals:
     void notifyData();
     void notifyField(TField *field);
     void notifyState();
+    // Sent before a pending record is settled or posted, so that widgets
+    // still holding typed text write it into the fields first (or refuse).
+    void notifyUpdateRecord();
 
 protected:
     struct Record {

@@ -1,0 +1,218 @@
+#include "anamenu.h"
+#include "ui_anamenu.h"
+
+#include "application.h"
+#include "forms.h"
+#include "hakkinda.h"
+#include "ilcetanim.h"
+#include "mahtanim.h"
+#include "member_store.h"
+#include "modal_seam.h"
+#include "resim.h"
+#include "sehirtanim.h"
+#include "table.h"
+#include "takvim.h"
+#include "uyekayit.h"
+#include "uyelist.h"
+#include "window_position.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+TAnaMenu1 *AnaMenu1 = nullptr;
+TUyeKayitForm1 *UyeKayitForm1 = nullptr;
+TUyeListForm1 *UyeListForm1 = nullptr;
+THakkinda *Hakkinda = nullptr;
+TTakvim1 *Takvim1 = nullptr;
+TSehirTanim1 *SehirTanim1 = nullptr;
+TIlceTanim1 *IlceTanim1 = nullptr;
+TMahalleTanim1 *MahalleTanim1 = nullptr;
+TResim1 *Resim1 = nullptr;
+
+const char *const kMakerSite = "https://orvanta.example/";
+
+namespace {
+
+const char *const kToolImages[] = {":/icons/avatar-default.png", ":/icons/x-office-address-book.png",
+                                   ":/icons/x-office-calendar.png", ":/icons/help-browser.png",
+                                   ":/icons/application-exit.png"};
+
+// The hot image list: the same pictures, lit up, for the button under the mouse.
+QPixmap hotImage(const QPixmap &normal)
+{
+    QImage image = normal.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = line[x];
+            line[x] = qRgba(qMin(255, qRed(p) + 60), qMin(255, qGreen(p) + 60), qMin(255, qBlue(p) + 90), qAlpha(p));
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
+
+TAnaMenu1::TAnaMenu1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TAnaMenu1>())
+{
+    ui->setupUi(this);
+    setUpToolBar();
+    setUpBackground();
+    setUpStatusBar();
+
+    const auto command = [this](QAction *action, void (TAnaMenu1::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    };
+    command(ui->yeGirii1, &TAnaMenu1::yeGirii1Click);
+    command(ui->yeBul1, &TAnaMenu1::yeBul1Click);
+    command(ui->ehir1, &TAnaMenu1::ehir1Click);
+    command(ui->Kaza1, &TAnaMenu1::Kaza1Click);
+    command(ui->Mahalle1, &TAnaMenu1::Mahalle1Click);
+    command(ui->Hakknda1, &TAnaMenu1::Hakknda1Click);
+    command(ui->Orvanta1, &TAnaMenu1::Orvanta1Click);
+    command(ui->TakvimMenu, &TAnaMenu1::TakvimMenuClick);
+    command(ui->k1, &TAnaMenu1::k1Click);
+    // Each toolbar button runs the handler of its menu twin.
+    command(ui->ToolButton1, &TAnaMenu1::yeGirii1Click);
+    command(ui->ToolButton2, &TAnaMenu1::yeBul1Click);
+    command(ui->ToolButton3, &TAnaMenu1::TakvimMenuClick);
+    command(ui->ToolButton4, &TAnaMenu1::Hakknda1Click);
+    command(ui->ToolButton5, &TAnaMenu1::k1Click);
+}
+
+TAnaMenu1::~TAnaMenu1() = default;
+
+void TAnaMenu1::setUpToolBar()
+{
+    ui->ToolBar1->setFixedHeight(41);
+    const QList<QAction *> buttons{ui->ToolButton1, ui->ToolButton2, ui->ToolButton3, ui->ToolButton4, ui->ToolButton5};
+    for (int i = 0; i < buttons.size(); ++i) {
+        const QPixmap normal(QString::fromLatin1(kToolImages[i]));
+        QIcon icon(normal);
+        icon.addPixmap(hotImage(normal), QIcon::Active);
+        buttons[i]->setIcon(icon);
+        if (auto *button = qobject_cast<QToolButton *>(ui->ToolBar1->widgetForAction(buttons[i]))) {
+            button->setFixedSize(58, 36);
+            button->setAutoRaise(true);
+        }
+    }
+}
+
+void TAnaMenu1::setUpBackground()
+{
+    QPalette palette = ui->ControlBar1->palette();
+    palette.setBrush(QPalette::Window, QBrush(QPixmap(QStringLiteral(":/pictures/background.png"))));
+    ui->ControlBar1->setPalette(palette);
+    ui->ControlBar1->setAutoFillBackground(true);
+}
+
+void TAnaMenu1::setUpStatusBar()
+{
+    for (int i = 0; i < 4; ++i) {
+        auto *panel = new QLabel(ui->StatusBar1);
+        panel->setFixedWidth(50);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        ui->StatusBar1->addWidget(panel);
+    }
+}
+
+void TAnaMenu1::ShowMain()
+{
+    resize(650, 492);
+    CentreOnScreen(this);
+    showMaximized();
+    // Maximising is the window manager's job; on a bare X server there is
+    // none, so the window fills the screen itself. The design size stays
+    // the restored size.
+    QTimer::singleShot(0, this, [this] {
+        const QScreen *screen = this->screen();
+        if (isMaximized() && screen && frameGeometry().size() != screen->availableGeometry().size())
+            setGeometry(screen->availableGeometry());
+    });
+}
+
+void TAnaMenu1::yeGirii1Click()
+{
+    // The cursor settles its pending row on the way to the last one; the new
+    // row's defaults come from the cursor's new-record handler, so a row the
+    // operator never touches is dropped, not stored, by the next settle.
+    TTable *members = UyeKayitForm1->Table1;
+    members->Last();
+    members->Append();
+    UyeKayitForm1->show();
+    UyeKayitForm1->raise();
+    UyeKayitForm1->activateWindow();
+}
+
+void TAnaMenu1::yeBul1Click()
+{
+    UyeListForm1->show();
+    UyeListForm1->raise();
+    UyeListForm1->activateWindow();
+}
+
+void TAnaMenu1::ehir1Click() { UiSeam::ShowModal(SehirTanim1); }
+
+void TAnaMenu1::Kaza1Click() { UiSeam::ShowModal(IlceTanim1); }
+
+void TAnaMenu1::Mahalle1Click() { UiSeam::ShowModal(MahalleTanim1); }
+
+void TAnaMenu1::Hakknda1Click() { UiSeam::ShowModal(Hakkinda); }
+
+void TAnaMenu1::Orvanta1Click()
+{
+    // Handed to the desktop without waiting: if no browser starts, nothing happens.
+    UiSeam::OpenUrl(QUrl(QString::fromLatin1(kMakerSite)));
+}
+
+void TAnaMenu1::TakvimMenuClick()
+{
+    Takvim1->show();
+    Takvim1->raise();
+    Takvim1->activateWindow();
+}
+
+void TAnaMenu1::k1Click() { TApplication::instance()->Terminate(); }
+
+void TAnaMenu1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    TApplication::instance()->Terminate();
+}
+
+void StartUp(TApplication &app)
+{
+    QApplication::setApplicationName(QStringLiteral("Zelvan"));
+    MemberStore::PrepareWorkingFolder(QDir::currentPath());
+    app.CreateForm(AnaMenu1);
+    app.CreateForm(UyeKayitForm1);
+    app.CreateForm(UyeListForm1);
+    app.CreateForm(Hakkinda);
+    app.CreateForm(Takvim1);
+    app.CreateForm(SehirTanim1);
+    app.CreateForm(IlceTanim1);
+    app.CreateForm(MahalleTanim1);
+    app.CreateForm(Resim1);
+    // Links from one window to another window's data, now that both exist.
+    UyeListForm1->BindMembers(UyeKayitForm1->DataSource1);
+}
+
+int RunZelvan(TApplication &app)
+{
+    try {
+        StartUp(app);
+        AnaMenu1->ShowMain();
+    } catch (...) {
+        HandleException();
+        app.DestroyForms();
+        return 1;
+    }
+    const int status = app.exec();
+    app.DestroyForms();
+    return status;
+}
