@@ -253,8 +253,22 @@ bool Compiler::run()
         m_buf += QChar(13);
     }
     removeComments();
-    // The whole script is one statement; text after it is ignored.
-    statement();
+    // Statements may follow one another at the top as inside begin..end; a
+    // script whose later statements were silently dropped would run half of
+    // what its author wrote.
+    for (;;) {
+        statement();
+        if (m_error)
+            break;
+        skipBlanks();
+        if (cur() == QLatin1Char(';')) {
+            advance();
+            continue;
+        }
+        if (!atEnd())
+            error(qpMsgNeedSemicolonOrEnd);
+        break;
+    }
     convert();
     return !m_error;
 }

@@ -933,7 +933,7 @@ void TestExpr::compile_data()
     QTest::newRow("empty script") << QStringList() << "";
     QTest::newRow("blank lines") << QStringList({"", "   "}) << "";
     QTest::newRow("begin two assignments") << QStringList({"begin x := 1; y := 2 end"}) << "SET x 1  | SET y 2 ";
-    QTest::newRow("only first statement without begin") << QStringList({"x := 1; y := 2"}) << "SET x 1 ";
+    QTest::newRow("statements without begin") << QStringList({"x := 1; y := 2"}) << "SET x 1  | SET y 2 ";
     QTest::newRow("if else layout")
         << QStringList({"if a > 1 then b := 1 else b := 2"})
         << "IFNOT a 1 > GOTO 3 | SET b 1  | GOTO 4 | SET b 2 ";
@@ -989,6 +989,8 @@ void TestExpr::compileErrors_data()
         << QStringList({"Line 3/3: Need \"then\" here"}) << "IFNOT a 1 > GOTO ?";
     QTest::newRow("E1") << QStringList({"begin x := 1 y := 2 end"}) << QStringList({"Line 1/14: Need \";\" or \"end\" here"})
                         << "SET x 1 ";
+    QTest::newRow("E1 at the top") << QStringList({"x := 1 y := 2"}) << QStringList({"Line 1/8: Need \";\" or \"end\" here"})
+                               << "SET x 1 ";
     QTest::newRow("E3") << QStringList({"repeat x := 1 x"}) << QStringList({"Line 1/15: Need \";\" or \"until\" here"})
                         << "SET x 1 ";
     QTest::newRow("E4 while") << QStringList({"while a x := 1"}) << QStringList({"Line 1/9: Need \"do\" here"})
