@@ -71,6 +71,9 @@ public:
     bool IsPrinter = false;
 
     QPaintDevice *device() const { return m_device; }
+    // The painter over the device, for layers that lay out and draw through
+    // Qt themselves (rich text); they save and restore its state.
+    QPainter &Painter() { return painter(); }
     int PixelsPerInchX() const;
     int PixelsPerInchY() const;
 
@@ -78,6 +81,10 @@ public:
     void SetTextJustification(int extra, int breakCount);
 
     int TextWidth(const QString &text);
+    // The advance of every UTF-16 unit of the text (0 for the low half of a
+    // surrogate pair); TextWidth of a run is their sum, so callers that
+    // measure many prefixes of one line can add them up once.
+    QList<int> CharWidths(const QString &text) { return advances(text); }
     int TextHeight(); // the cell height of the font
     int Ascent();
     // Widest line and total height of a text of several lines (no wrapping).

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the libFuzzer targets of the expression engine into $1 (default
-# build-fuzz). Needs clang and libclang-rt-dev; not part of the normal build.
+# Builds the libFuzzer targets (expression engine, metafile player, rich text)
+# into $1 (default build-fuzz). Needs clang and libclang-rt-dev; not part of the normal build.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build-fuzz}
@@ -25,4 +25,11 @@ done
 for t in fuzz_parser fuzz_script; do
   $CXX $flags "$root/tests/fuzz/$t.cpp" $objs $libs -o "$out/$t"
 done
+# The metafile player stands on Qt's image classes alone.
+$CXX $flags $(pkg-config --cflags Qt6Gui) "$root/tests/fuzz/fuzz_metafile.cpp" \
+  "$root/platform/graphics/metafile.cpp" $(pkg-config --libs Qt6Gui) -o "$out/fuzz_metafile"
+# The rich-text document: the RTF reader and writer and the format-range call.
+$CXX $flags $(pkg-config --cflags Qt6Gui) -I"$root/platform/canvas" -I"$root/platform/richedit" \
+  "$root/tests/fuzz/fuzz_rtf.cpp" "$root"/platform/richedit/*.cpp "$root/platform/canvas/canvas.cpp" \
+  $(pkg-config --libs Qt6Gui) -o "$out/fuzz_rtf"
 echo "fuzz targets in $out"

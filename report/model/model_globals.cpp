@@ -1,0 +1,41 @@
+#include "report/model/model_globals.h"
+
+#include "report/core/string_table.h"
+#include "report/model/rich_view.h"
+
+TqpReportBase *CurReport = nullptr;
+TqpPageBase *CurPage = nullptr;
+TqpBandBase *CurBand = nullptr;
+TqpView *CurView = nullptr;
+TqpPageBase *qpDesignerPage = nullptr;
+TqpDocMode DocMode = dmDesigning;
+bool DisableDrawing = false;
+QStringList SMemo;
+int qpVersion = 25;
+int qpCharset = 1;
+bool ErrorFlag = false;
+QString ErrorStr;
+quint32 qpNextObjectID = 0;
+TqpBitmap *TempBitmap = nullptr;
+bool ShowBandTitles = true;
+
+TqpPropEditor qpMemoEditor, qpTagEditor, qpRestrEditor, qpHighlightEditor, qpFieldEditor, qpDataSourceEditor,
+    qpCrossDataSourceEditor, qpGroupEditor, qpPictureEditor, qpFontEditor;
+
+void qpInitModelGlobals()
+{
+    if (TempBitmap)
+        return;
+    TempBitmap = new TqpBitmap;
+    qpInitRichView();
+    bool ok = false;
+    const int charset = qpLoadStr(55337).toInt(&ok);
+    qpCharset = ok ? charset : 1;
+}
+
+void qpDoneModelGlobals()
+{
+    qpDoneRichView();
+    delete TempBitmap;
+    TempBitmap = nullptr;
+}
