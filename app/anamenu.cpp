@@ -200,6 +200,7 @@ void StartUp(TApplication &app)
     app.CreateForm(Resim1);
     // Links from one window to another window's data, now that both exist.
     UyeListForm1->BindMembers(UyeKayitForm1->DataSource1);
+    UyeKayitForm1->BindPlaces(SehirTanim1->DataSource1, IlceTanim1->DataSource1, MahalleTanim1->DataSource1);
 }
 
 int RunZelvan(TApplication &app)

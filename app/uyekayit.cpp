@@ -1,13 +1,38 @@
 #include "uyekayit.h"
 #include "ui_uyekayit.h"
 
+#include "application.h"
 #include "data_source.h"
-#include "db_edit.h"
+#include "forms.h"
 #include "member_store.h"
+#include "modal_seam.h"
+#include "resim.h"
 #include "table.h"
+#include "takvim.h"
 #include "window_position.h"
 
+#include <QCalendarWidget>
 #include <QDate>
+#include <QImage>
+#include <QImageReader>
+
+namespace {
+
+// The picture dialog offers what the picture control can show: every format
+// the image readers know, together and one by one.
+QString pictureFilter()
+{
+    QStringList patterns, entries;
+    for (const QByteArray &format : QImageReader::supportedImageFormats()) {
+        const QString suffix = QString::fromLatin1(format).toLower();
+        patterns << QStringLiteral("*.") + suffix;
+        entries << QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix);
+    }
+    return QStringLiteral("Tüm resimler (%1);;%2")
+        .arg(patterns.join(QLatin1Char(' ')), entries.join(QStringLiteral(";;")));
+}
+
+} // namespace
 
 TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TUyeKayitForm1>())
 {
@@ -22,12 +47,79 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     DataSource1 = new TDataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);
+
+    // The dues history follows the member by number; no window opens it.
+    Table2 = new TTable(this);
+    Table2->setObjectName(QStringLiteral("Table2"));
+    Table2->TableName = QStringLiteral("Aidat.db");
+    Table2->IndexFieldNames = QStringLiteral("KayitNo");
+    Table2->MasterFields = QStringLiteral("KayitNo");
+    Table2->setMasterSource(DataSource1);
+    DataSource2 = new TDataSource(this);
+    DataSource2->setObjectName(QStringLiteral("DataSource2"));
+    DataSource2->setDataSet(Table2);
+    ui->DBGrid1->setColumns({{QStringLiteral("Yil"), QString(), 61},
+                             {QStringLiteral("OdemeTarihi"), QString(), 72},
+                             {QStringLiteral("Aidat"), QString(), 90},
+                             {QStringLiteral("Alinan"), QString(), 77},
+                             {QStringLiteral("Kalan"), QString(), 73}});
+    ui->DBGrid1->setDataSource(DataSource2);
+
     for (TDBEdit *edit : findChildren<TDBEdit *>())
         edit->setDataSource(DataSource1);
+    for (TDBMemo *memo : findChildren<TDBMemo *>())
+        memo->setDataSource(DataSource1);
+    for (TDBComboBox *combo : findChildren<TDBComboBox *>())
+        combo->setDataSource(DataSource1);
+    for (TDBLookupComboBox *combo : findChildren<TDBLookupComboBox *>())
+        combo->setDataSource(DataSource1);
+    ui->DBImage1->setDataSource(DataSource1);
+
+    // Bold Tahoma labels on navy pages.
+    QFont labelFont(QStringLiteral("Tahoma"), 8);
+    labelFont.setBold(true);
+    for (QLabel *label : ui->PageControl1->findChildren<QLabel *>())
+        label->setFont(labelFont);
+    QPalette pages = ui->PageControl1->palette();
+    pages.setColor(QPalette::WindowText, Qt::darkBlue);
+    ui->PageControl1->setPalette(pages);
+    ui->PageControl1->tabBar()->setPalette(pages);
+
+    ui->ToolButton7->setPopupMode(QToolButton::MenuButtonPopup);
+    ui->ToolButton7->setMenu(ui->PopupMenu1);
+
+    const auto command = [this](auto *sender, auto signal, void (TUyeKayitForm1::*handler)()) {
+        connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    };
+    command(ui->ToolButton1, &QToolButton::clicked, &TUyeKayitForm1::ToolButton1Click);
+    command(ui->ToolButton2, &QToolButton::clicked, &TUyeKayitForm1::ToolButton2Click);
+    command(ui->ToolButton3, &QToolButton::clicked, &TUyeKayitForm1::ToolButton3Click);
+    command(ui->ToolButton7, &QToolButton::clicked, &TUyeKayitForm1::ToolButton7Click);
+    command(ui->Dzenle1, &QAction::triggered, &TUyeKayitForm1::Dzenle1Click);
+    command(ui->ToolButton9, &QToolButton::clicked, &TUyeKayitForm1::ToolButton9Click);
+    command(ui->SpeedButton1, &QToolButton::clicked, &TUyeKayitForm1::SpeedButton1Click);
+    command(ui->SpeedButton2, &QToolButton::clicked, &TUyeKayitForm1::SpeedButton2Click);
+    command(ui->DBImage1, &TDBImage::doubleClicked, &TUyeKayitForm1::DBImage1DblClick);
+    command(ui->ResimEkle1, &QAction::triggered, &TUyeKayitForm1::DBImage1DblClick);
+    command(ui->ResimSil1, &QAction::triggered, &TUyeKayitForm1::ResimSil1Click);
+    command(ui->Gster1, &QAction::triggered, &TUyeKayitForm1::Gster1Click);
+    connect(ui->DBImage1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { ui->PopupMenu2->popup(ui->DBImage1->mapToGlobal(at)); });
+    // The caption follows the name edit: each change, each key down and up.
+    connect(ui->DBEdit3, &QLineEdit::textChanged, this, &TUyeKayitForm1::FormActivate);
+    ui->DBEdit3->installEventFilter(this);
+
     setFixedSize(size());
 }
 
 TUyeKayitForm1::~TUyeKayitForm1() = default;
+
+void TUyeKayitForm1::BindPlaces(TDataSource *provinces, TDataSource *districts, TDataSource *neighbourhoods)
+{
+    ui->DBLookupComboBox1->setListSource(provinces);
+    ui->DBLookupComboBox2->setListSource(districts);
+    ui->DBLookupComboBox3->setListSource(neighbourhoods);
+}
 
 void TUyeKayitForm1::Table1NewRecord()
 {
@@ -39,11 +131,113 @@ void TUyeKayitForm1::Table1NewRecord()
     Table1->FieldByName(QStringLiteral("Uyrugu"))->setAsString(QStringLiteral("T.C."));
 }
 
+void TUyeKayitForm1::ToolButton1Click()
+{
+    // A row only browsed has nothing to save: closing is the whole command.
+    if (Table1->State() == dsEdit || Table1->State() == dsInsert) {
+        MemberStore::CalcKalan(Table1);
+        Table1->Post();
+        Table1->FlushBuffers();
+    }
+    close();
+}
+
+void TUyeKayitForm1::ToolButton2Click() { close(); }
+
+void TUyeKayitForm1::ToolButton9Click() { close(); }
+
+void TUyeKayitForm1::ToolButton3Click()
+{
+    if (UiSeam::MessageBox(this, QMessageBox::Question, QStringLiteral("Kayıt Silinecek?"),
+                           QStringLiteral("Silmek istediğinize eminmisiniz?"), QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    // A new row that was never saved is only dropped: nothing stored was deleted.
+    const bool stored = Table1->State() != dsInsert;
+    Table1->Delete();
+    if (stored)
+        UiSeam::ShowMessage(QStringLiteral("Kayıt Silinidi!"));
+}
+
+void TUyeKayitForm1::ReportNotReady()
+{
+    UiSeam::ShowMessage(QStringLiteral("Yazdırma ve şablon düzenleme bu sürümde henüz hazır değil."));
+}
+
+void TUyeKayitForm1::ToolButton7Click() { ReportNotReady(); }
+
+void TUyeKayitForm1::Dzenle1Click() { ReportNotReady(); }
+
+void TUyeKayitForm1::pickDate(const char *fieldName)
+{
+    // The calendar hands over its selection however it was closed.
+    UiSeam::ShowModal(Takvim1);
+    Table1->Edit();
+    Table1->FieldByName(QLatin1String(fieldName))->setValue(Takvim1->MonthCalendar1->selectedDate());
+}
+
+void TUyeKayitForm1::SpeedButton1Click() { pickDate("Tarih"); }
+
+void TUyeKayitForm1::SpeedButton2Click() { pickDate("AidatTar"); }
+
+void TUyeKayitForm1::DBImage1DblClick()
+{
+    Table1->Edit();
+    const QString fileName = UiSeam::OpenFileName(this, QStringLiteral("Resim Aç"), pictureFilter());
+    if (fileName.isEmpty()) {
+        UiSeam::MessageBox(this, QMessageBox::Critical, QStringLiteral("Dikkat"), QStringLiteral("Resim Seçilmedi!"),
+                           QMessageBox::Ok);
+        return;
+    }
+    // Bytes the picture control cannot show would replace a good photo with
+    // an empty one: refuse them and keep what the row has.
+    if (QImage(fileName).isNull()) {
+        UiSeam::MessageBox(this, QMessageBox::Critical, QStringLiteral("Dikkat"),
+                           QStringLiteral("'%1' okunabilen bir resim dosyası değil. Resim değiştirilmedi.")
+                               .arg(fileName),
+                           QMessageBox::Ok);
+        return;
+    }
+    static_cast<TBlobField *>(Table1->FieldByName(QStringLiteral("Resim")))->LoadFromFile(fileName);
+}
+
+void TUyeKayitForm1::ResimSil1Click()
+{
+    // Like adding one, removing a photo is part of the pending edit.
+    Table1->Edit();
+    Table1->FieldByName(QStringLiteral("Resim"))->Clear();
+}
+
+void TUyeKayitForm1::Gster1Click()
+{
+    Resim1->AssignPicture(ui->DBImage1->PictureData());
+    UiSeam::ShowModal(Resim1);
+}
+
+void TUyeKayitForm1::FormActivate()
+{
+    setWindowTitle(QStringLiteral("Üye Adı Soyadı : [") + ui->DBEdit3->text() + QLatin1Char(']'));
+}
+
 void TUyeKayitForm1::done(int result)
 {
     // Closing drops what was not saved.
     Table1->Cancel();
     QDialog::done(result);
+}
+
+bool TUyeKayitForm1::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(event);
+}
+
+bool TUyeKayitForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->DBEdit3 && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
+        FormActivate();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TUyeKayitForm1::showEvent(QShowEvent *event)

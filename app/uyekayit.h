@@ -1,8 +1,10 @@
 #pragma once
-// The registration window. It owns the member cursor `Table1` over
-// "Uye.db" and its data source `DataSource1`, which the member list and the
-// new-member command share. Its layout shows a few fields of the current row
-// so far; the full form grows on this class.
+// The registration window. It owns the member cursor `Table1` over "Uye.db"
+// and its data source `DataSource1`, which the member list and the
+// new-member command share, and the dues history `Table2` (a detail of the
+// member cursor, kept closed). It never moves the cursor itself: it shows
+// and edits whatever row the cursor is on, and every way of closing it drops
+// what was not saved.
 
 #include <QDialog>
 #include <memory>
@@ -21,15 +23,40 @@ public:
 
     TTable *Table1;
     TDataSource *DataSource1;
+    TTable *Table2;
+    TDataSource *DataSource2;
+
+    // Binds the three place look-up lists to the place windows' data sources,
+    // which exist only once those windows have been created.
+    void BindPlaces(TDataSource *provinces, TDataSource *districts, TDataSource *neighbourhoods);
+
+    // Stands in for the report component until printing exists: says so.
+    void ReportNotReady();
 
     // Every way of closing the window (close button, Esc, a command) ends here.
     void done(int result) override;
 
 protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    void ToolButton1Click(); // save
+    void ToolButton2Click(); // cancel
+    void ToolButton3Click(); // delete
+    void ToolButton7Click(); // print the member
+    void Dzenle1Click();     // edit the member template
+    void ToolButton9Click(); // close
+    void SpeedButton1Click(); // application date from the calendar
+    void SpeedButton2Click(); // dues date from the calendar
+    void DBImage1DblClick(); // add a photo
+    void ResimSil1Click();
+    void Gster1Click();
+    void FormActivate();
     void Table1NewRecord();
+
+    void pickDate(const char *fieldName);
 
     std::unique_ptr<Ui::TUyeKayitForm1> ui;
 };

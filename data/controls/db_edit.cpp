@@ -37,10 +37,13 @@ void TDBEdit::reload()
     // and the cursor, which a key press that starts editing still needs.
     if (const QString mask = QtInputMask(f->EditMask); mask != inputMask())
         setInputMask(mask);
-    if (inputMask().isEmpty())
-        setMaxLength(f->DataType() == ftString && f->Size() > 0 ? f->Size() : 32767);
-    // The operator edits the plain text of a value and reads its display form.
-    if (const QString shown = hasFocus() ? f->AsString() : f->DisplayText(); shown != text())
+    if (const int length = f->DataType() == ftString && f->Size() > 0 ? f->Size() : 32767;
+        inputMask().isEmpty() && length != maxLength())
+        setMaxLength(length);
+    // The operator edits the plain text of a value and reads its display
+    // form; a value that cannot be edited here is always read.
+    const bool editable = hasFocus() && !isReadOnly() && m_link.CanModify();
+    if (const QString shown = editable ? f->AsString() : f->DisplayText(); shown != text())
         setText(shown);
     m_modified = false;
 }

@@ -1,0 +1,811 @@
+// The registration window and the member list, created by the real start-up
+// in a temporary working folder and driven through their buttons, editors,
+// menus, tabs and grid as the operator would; every modal interaction is
+// scripted.
+#include "anamenu.h"
+#include "application.h"
+#include "db_combo_box.h"
+#include "db_edit.h"
+#include "db_grid.h"
+#include "db_image.h"
+#include "db_lookup_combo_box.h"
+#include "forms.h"
+#include "member_store.h"
+#include "resim.h"
+#include "scripted_ui.h"
+#include "table.h"
+#include "takvim.h"
+#include "uyekayit.h"
+#include "uyelist.h"
+
+#include <QBuffer>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+TApplication *app() { return TApplication::instance(); }
+
+TTable *members() { return UyeKayitForm1->Table1; }
+
+TField *field(const char *name) { return members()->FieldByName(QLatin1String(name)); }
+
+template <class W = QWidget> W *child(QWidget *window, const char *name)
+{
+    W *w = window->findChild<W *>(QLatin1String(name));
+    if (!w)
+        qFatal("no %s", name);
+    return w;
+}
+
+void click(QWidget *window, const char *button) { child<QToolButton>(window, button)->click(); }
+
+QByteArray pictureBytes(QColor colour, int w = 40, int h = 30)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    return bytes;
+}
+
+QString writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile f(QDir::current().filePath(name));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(bytes);
+    return f.fileName();
+}
+
+// The stored member rows, read through a cursor of their own.
+QStringList storedNames()
+{
+    TTable t;
+    t.TableName = QStringLiteral("Uye.db");
+    t.Open();
+    QStringList names;
+    for (t.First(); !t.Eof(); t.Next())
+        names << t.FieldByName(QStringLiteral("AdiSoyadi"))->AsString();
+    return names;
+}
+
+// The names the cursor shows, in order.
+QStringList visibleNames()
+{
+    QStringList names;
+    TDBGrid *grid = UyeListForm1->DBGrid1;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        names << grid->model()->index(row, 2).data().toString();
+    return names;
+}
+
+void seedMembers(TTable &t, const QStringList &names)
+{
+    double no = 0;
+    for (const QString &name : names) {
+        t.Append();
+        t.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(++no);
+        t.FieldByName(QStringLiteral("AdiSoyadi"))->setAsString(name);
+        t.Post();
+    }
+}
+
+// Moves the member cursor to the row with `name`, as a click in the list does.
+void goTo(const QString &name)
+{
+    for (members()->First(); !members()->Eof(); members()->Next())
+        if (field("AdiSoyadi")->AsString() == name)
+            return;
+    QFAIL(qPrintable(name));
+}
+
+void openRegistration()
+{
+    UyeKayitForm1->show();
+    QApplication::setActiveWindow(UyeKayitForm1);
+}
+
+// Replaces an editor's text as the operator does: select all, type.
+void retype(TDBEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+int tabIndex(const QString &caption)
+{
+    QTabBar *tabs = child<QTabBar>(UyeListForm1, "TabSet1");
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->tabText(i) == caption)
+            return i;
+    return -1;
+}
+
+void chooseTab(const QString &caption) { child<QTabBar>(UyeListForm1, "TabSet1")->setCurrentIndex(tabIndex(caption)); }
+
+} // namespace
+
+class TestMemberWindows : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TScriptedUi> m_ui;
+
+    void startUp(const std::function<void(TTable &members)> &seed = {})
+    {
+        MemberStore::PrepareWorkingFolder(m_dir->path());
+        if (seed) {
+            TTable t;
+            t.TableName = QStringLiteral("Uye.db");
+            t.Open();
+            seed(t);
+        }
+        StartUp(*app());
+    }
+
+    QStringList boxTexts() const
+    {
+        QStringList texts;
+        for (const auto &box : m_ui->boxes)
+            texts << box.text;
+        return texts;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_ui = std::make_unique<TScriptedUi>();
+    }
+
+    void cleanup()
+    {
+        app()->DestroyForms();
+        m_ui.reset();
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    // ------------------------------------------------------------ registration window
+
+    void registrationLayoutAndTabOrder()
+    {
+        startUp();
+        QWidget *w = UyeKayitForm1;
+        QCOMPARE(w->windowTitle(), QStringLiteral("Üye Kayıt Formu"));
+        QCOMPARE(w->size(), QSize(483, 412));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        QStringList buttons;
+        for (const char *name : {"ToolButton1", "ToolButton2", "ToolButton3", "ToolButton7", "ToolButton9"}) {
+            const auto *b = child<QToolButton>(w, name);
+            buttons << b->text();
+            QVERIFY(b->shortcut().isEmpty());
+        }
+        QCOMPARE(buttons, QStringList({" [F2] Kaydet ", "[F3] Vazgeç", "Sil", "Yazdır", "Kapat"}));
+        QCOMPARE(child<QToolButton>(w, "ToolButton7")->menu()->actions().first()->text(), QStringLiteral("Düzenle"));
+        QStringList photoMenu;
+        for (const QAction *a : child<QMenu>(w, "PopupMenu2")->actions())
+            photoMenu << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(photoMenu, QStringList({"Resim Ekle", "Resim Sil", "-", "Göster"}));
+        QCOMPARE(child<TDBImage>(w, "DBImage1")->size(), QSize(105, 113));
+
+        // Each page: its title, its labels in reading order, and the fields its
+        // controls visit as Tab moves through them.
+        auto *pages = child<QTabWidget>(w, "PageControl1");
+        QCOMPARE(pages->tabPosition(), QTabWidget::South);
+        const QList<QStringList> titles{
+            {"Üye Bilgileri", "Kayit No:", "Mür. Tarihi:", "Resim", "Kimlik No:", "Adı Soyadı:", "Baba Adı:",
+             "Ana Adı:", "Uyruğu:", "Kan Grubu:", "Doğ. Yeri:", "Doğ. Yılı:", "Ev", "İş", "Adres:", "Telefon:", "Gsm:"},
+            {"Nüfus Hüviyet Bilgileri", "Vilayeti/İli:", "Kazası/İlçesi:", "Nahiyesi:", "Mahalle:", "Sokak:", "Ev No:",
+             "Sayfa No:", "Cilt No:", "Medeni Hali:", "Referans:"},
+            {"Aidat Bilgileri", "Aidat Tarihi:", "Aidat:", "Alınan:", "Kalan:", "Not"}};
+        const QList<QStringList> tabOrder{
+            {"KayitNo", "Tarih", "KimlikNo", "AdiSoyadi", "BabaAdi", "AnaAdi", "Uyrugu", "Dyeri", "Dyili",
+             "EvAdresi", "IsAdresi", "EvTel", "IsTel", "Gsm", "Resim", "KanGrubu"},
+            {"Vilayet", "Kazasi", "Nahiyesi", "Mahalle", "Sokak", "EvNo", "SayfaNo", "CiltNo", "MedeniHali",
+             "Referans"},
+            {"AidatTar", "Aidat", "Alinan", "Kalan", "Not"}};
+        for (int p = 0; p < pages->count(); ++p) {
+            QWidget *page = pages->widget(p);
+            QList<QLabel *> labels;
+            for (QLabel *l : page->findChildren<QLabel *>())
+                if (!l->isHidden())
+                    labels << l;
+            std::sort(labels.begin(), labels.end(), [](QLabel *a, QLabel *b) {
+                return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+            });
+            QStringList texts{pages->tabText(p)};
+            for (QLabel *l : labels) {
+                texts << l->text();
+                QVERIFY(l->font().bold());
+            }
+            QCOMPARE(texts, titles[p]);
+
+            QStringList order;
+            QWidget *first = page->findChildren<QWidget *>().first();
+            for (QWidget *x = first->nextInFocusChain(); x != first; x = x->nextInFocusChain())
+                if (x->parentWidget() == page && (x->focusPolicy() & Qt::TabFocus)
+                    && x->property("DataField").isValid())
+                    order << x->property("DataField").toString();
+            order.removeDuplicates();
+            QCOMPARE(order, tabOrder[p]);
+        }
+        QStringList blood;
+        for (int i = 0; i < child<TDBComboBox>(w, "DBComboBox1")->count(); ++i)
+            blood << child<TDBComboBox>(w, "DBComboBox1")->itemText(i);
+        QCOMPARE(blood, QStringList({"A rh (+)", "A rh (-)", "B rh (+)", "B rh (-)", "0 rh (+)", "0 rh (-)",
+                                     "AB rh (+)", "AB rh (-)"}));
+        QCOMPARE(child<TDBComboBox>(w, "DBComboBox2")->itemText(1), QStringLiteral("Evli"));
+        QVERIFY(child<TDBEdit>(w, "DBEdit22")->isReadOnly()); // Kalan
+        QVERIFY(child<QWidget>(w, "DBGrid1")->isHidden());   // the dues history
+        QVERIFY(!UyeKayitForm1->Table2->Active());
+    }
+
+    void lookupListsOfferThePlaceTables()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali"}); });
+        auto *provinces = child<TDBLookupComboBox>(UyeKayitForm1, "DBLookupComboBox1");
+        QCOMPARE(provinces->count(), 81);
+        goTo("Ali");
+        openRegistration();
+        provinces->setCurrentIndex(provinces->findText(QStringLiteral("İzmir")));
+        emit provinces->activated(provinces->currentIndex());
+        QCOMPARE(members()->State(), dsEdit);
+        QCOMPARE(field("Vilayet")->AsString(), QStringLiteral("İzmir"));
+    }
+
+    void captionFollowsEveryKeyAndEveryRow()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Veli", ""}); });
+        goTo("Veli");
+        openRegistration();
+        QCOMPARE(UyeKayitForm1->windowTitle(), QStringLiteral("Üye Adı Soyadı : [Veli]"));
+        auto *name = child<TDBEdit>(UyeKayitForm1, "DBEdit3");
+        name->setFocus();
+        name->end(false);
+        QString expected = QStringLiteral("Veli");
+        for (const QChar c : QStringLiteral(" Can")) {
+            QTest::keyClick(name, c.toLatin1());
+            expected += c;
+            QCOMPARE(UyeKayitForm1->windowTitle(), QStringLiteral("Üye Adı Soyadı : [%1]").arg(expected));
+        }
+        QTest::keyClick(name, Qt::Key_Backspace);
+        QCOMPARE(UyeKayitForm1->windowTitle(), QStringLiteral("Üye Adı Soyadı : [Veli Ca]"));
+        // The cursor moved by someone else (the list): the caption follows.
+        UyeKayitForm1->Table1->Cancel();
+        members()->Last();
+        QCOMPARE(UyeKayitForm1->windowTitle(), QStringLiteral("Üye Adı Soyadı : []"));
+    }
+
+    void kalanShowsAsSoonAsTheDuesReachTheirFields()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali"}); });
+        goTo("Ali");
+        openRegistration();
+        child<QTabWidget>(UyeKayitForm1, "PageControl1")->setCurrentIndex(2);
+        auto *aidat = child<TDBEdit>(UyeKayitForm1, "DBEdit20");
+        auto *kalan = child<TDBEdit>(UyeKayitForm1, "DBEdit22");
+        retype(aidat, QStringLiteral("250"));
+        QTest::keyClick(aidat, Qt::Key_Tab); // on to "Alınan"
+        QCOMPARE(kalan->text(), formatCurrency(250));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("100"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(kalan->text(), formatCurrency(150));
+        QCOMPARE(field("Kalan")->AsFloat(), 150.0);
+        QCOMPARE(members()->State(), dsEdit); // nothing saved yet
+        click(UyeKayitForm1, "ToolButton1");
+        QVERIFY(!UyeKayitForm1->isVisible());
+        QCOMPARE(field("Alinan")->AsFloat(), 100.0);
+        QCOMPARE(field("Kalan")->AsFloat(), 150.0);
+    }
+
+    void closingDropsEveryPendingChange_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("[F3] Vazgeç") << "ToolButton2";
+        QTest::newRow("Kapat") << "ToolButton9";
+        QTest::newRow("Esc") << "Esc";
+        QTest::newRow("window's close button") << "close";
+    }
+
+    void closingDropsEveryPendingChange()
+    {
+        QFETCH(QString, how);
+        const QByteArray photo = pictureBytes(Qt::red);
+        startUp([&](TTable &t) {
+            seedMembers(t, {"Ayşe"});
+            t.Edit();
+            t.FieldByName(QStringLiteral("Tarih"))->setValue(QDate(2020, 5, 6));
+            static_cast<TBlobField *>(t.FieldByName(QStringLiteral("Resim")))->setAsBytes(photo);
+            t.Post();
+        });
+        goTo("Ayşe");
+        openRegistration();
+        retype(child<TDBEdit>(UyeKayitForm1, "DBEdit3"), QStringLiteral("Fatma"));
+        m_ui->fileNames << writeFile(QStringLiteral("yeni.jpg"), pictureBytes(Qt::blue));
+        child<QAction>(UyeKayitForm1, "ResimEkle1")->trigger();
+        for (const char *button : {"SpeedButton1", "SpeedButton2"}) {
+            m_ui->modalActions << [](QDialog *) {
+                Takvim1->MonthCalendar1->setSelectedDate(QDate(2024, 2, 29));
+            };
+            click(UyeKayitForm1, button);
+        }
+        QCOMPARE(field("Tarih")->Value().toDate(), QDate(2024, 2, 29));
+        QCOMPARE(field("AidatTar")->Value().toDate(), QDate(2024, 2, 29));
+        QVERIFY(child<TDBImage>(UyeKayitForm1, "DBImage1")->PictureData() != photo);
+        QVERIFY(m_ui->errors().isEmpty());
+
+        if (how == QLatin1String("Esc"))
+            QTest::keyClick(UyeKayitForm1, Qt::Key_Escape);
+        else if (how == QLatin1String("close"))
+            UyeKayitForm1->close();
+        else
+            click(UyeKayitForm1, qPrintable(how));
+        QVERIFY(!UyeKayitForm1->isVisible());
+        QCOMPARE(members()->State(), dsBrowse);
+        QCOMPARE(field("AdiSoyadi")->AsString(), QStringLiteral("Ayşe"));
+        QCOMPARE(field("Tarih")->Value().toDate(), QDate(2020, 5, 6));
+        QVERIFY(field("AidatTar")->IsNull());
+        QCOMPARE(child<TDBImage>(UyeKayitForm1, "DBImage1")->PictureData(), photo);
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Ayşe"));
+        QCOMPARE(storedNames(), QStringList({"Ayşe"}));
+    }
+
+    void saveOutcomes_data()
+    {
+        QTest::addColumn<QString>("number");  // typed over the registration number, or empty
+        QTest::addColumn<QString>("date");    // typed into the application date, or empty
+        QTest::addColumn<bool>("touch");      // the name is retyped
+        QTest::addColumn<QString>("error");   // part of the error shown, empty for none
+        QTest::newRow("only browsed: closes") << "" << "" << false << "";
+        QTest::newRow("changed: stored") << "" << "" << true << "";
+        QTest::newRow("number taken: refused") << "1" << "" << true << "Anahtar ihlali";
+        QTest::newRow("31.02.2024: refused") << "" << "31022024" << true << "31.02.2024";
+    }
+
+    void saveOutcomes()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, date);
+        QFETCH(bool, touch);
+        QFETCH(QString, error);
+        startUp([](TTable &t) { seedMembers(t, {"Ali", "Veli"}); });
+        goTo("Veli");
+        openRegistration();
+        if (touch)
+            retype(child<TDBEdit>(UyeKayitForm1, "DBEdit3"), QStringLiteral("Veli Can"));
+        if (!number.isEmpty())
+            retype(child<TDBEdit>(UyeKayitForm1, "DBEdit1"), number);
+        if (!date.isEmpty())
+            retype(child<TDBEdit>(UyeKayitForm1, "DBEdit2"), date);
+        click(UyeKayitForm1, "ToolButton1");
+        if (error.isEmpty()) {
+            QVERIFY2(m_ui->errors().isEmpty(), qPrintable(m_ui->errors().join('\n')));
+            QVERIFY(!UyeKayitForm1->isVisible());
+            QCOMPARE(storedNames(), QStringList({"Ali", touch ? "Veli Can" : "Veli"}));
+            return;
+        }
+        QCOMPARE(m_ui->errors().size(), 1);
+        QVERIFY2(m_ui->errors()[0].contains(error), qPrintable(m_ui->errors()[0]));
+        // The window stays open on the row still being edited; nothing stored changed.
+        QVERIFY(UyeKayitForm1->isVisible());
+        QCOMPARE(members()->State(), dsEdit);
+        QCOMPARE(storedNames(), QStringList({"Ali", "Veli"}));
+    }
+
+    void deleteOutcomes_data()
+    {
+        QTest::addColumn<QStringList>("seed");
+        QTest::addColumn<bool>("newRow");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QString>("current"); // name on screen afterwards
+        QTest::addColumn<bool>("announced");
+        QTest::addColumn<bool>("refused");
+        const QStringList three{"Ali", "Veli", "Zeki"};
+        QTest::newRow("yes") << three << false << QMessageBox::Yes << QStringList{"Ali", "Zeki"} << "Zeki" << true
+                             << false;
+        QTest::newRow("no") << three << false << QMessageBox::No << three << "Veli" << false << false;
+        QTest::newRow("new unsaved row: dropped") << three << true << QMessageBox::Yes << three << "Zeki" << false
+                                                  << false;
+        QTest::newRow("empty table: refused") << QStringList() << false << QMessageBox::Yes << QStringList() << ""
+                                              << false << true;
+    }
+
+    void deleteOutcomes()
+    {
+        QFETCH(QStringList, seed);
+        QFETCH(bool, newRow);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QStringList, stored);
+        QFETCH(QString, current);
+        QFETCH(bool, announced);
+        QFETCH(bool, refused);
+        startUp([&](TTable &t) { seedMembers(t, seed); });
+        if (newRow) {
+            AnaMenu1->yeGirii1Click();
+            QTest::keyClicks(child<TDBEdit>(UyeKayitForm1, "DBEdit3"), QStringLiteral("Yeni"));
+        } else {
+            if (!seed.isEmpty())
+                goTo(QStringLiteral("Veli"));
+            openRegistration();
+        }
+        m_ui->answers << answer;
+        click(UyeKayitForm1, "ToolButton3");
+        QCOMPARE(m_ui->boxes.first().title, QStringLiteral("Kayıt Silinecek?"));
+        QCOMPARE(m_ui->boxes.first().text, QStringLiteral("Silmek istediğinize eminmisiniz?"));
+        QCOMPARE(m_ui->boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(boxTexts().contains(QStringLiteral("Kayıt Silinidi!")), announced);
+        QCOMPARE(m_ui->errors().size(), refused ? 1 : 0);
+        QCOMPARE(storedNames(), stored);
+        QVERIFY(UyeKayitForm1->isVisible());
+        QCOMPARE(members()->State(), dsBrowse);
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), current);
+    }
+
+    void addingAPhoto_data()
+    {
+        QTest::addColumn<QString>("file"); // what the dialog hands back
+        QTest::addColumn<QString>("message");
+        QTest::newRow("picture") << "yeni.jpg" << "";
+        QTest::newRow("dialog cancelled") << "" << "Resim Seçilmedi!";
+        QTest::newRow("not a picture") << "notlar.jpg" << "okunabilen bir resim dosyası değil";
+        QTest::newRow("empty file") << "bos.jpg" << "okunabilen bir resim dosyası değil";
+        QTest::newRow("file gone") << "yok.jpg" << "okunabilen bir resim dosyası değil";
+    }
+
+    void addingAPhoto()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        const QByteArray first = pictureBytes(Qt::red);
+        const QByteArray picked = pictureBytes(Qt::green);
+        startUp([](TTable &t) { seedMembers(t, {"Ali"}); });
+        goTo("Ali");
+        openRegistration();
+        // An earlier use of the dialog chose a picture that was saved; the
+        // file has been changed on disk since.
+        const QString earlier = writeFile(QStringLiteral("eski.jpg"), first);
+        m_ui->fileNames << earlier;
+        emit child<TDBImage>(UyeKayitForm1, "DBImage1")->doubleClicked();
+        click(UyeKayitForm1, "ToolButton1");
+        writeFile(QStringLiteral("eski.jpg"), picked);
+        writeFile(QStringLiteral("yeni.jpg"), picked);
+        writeFile(QStringLiteral("notlar.jpg"), "Bu bir resim değil");
+        writeFile(QStringLiteral("bos.jpg"), QByteArray());
+        m_ui->boxes.clear();
+
+        openRegistration();
+        m_ui->fileNames << (file.isEmpty() ? QString() : QDir::current().filePath(file));
+        child<QAction>(UyeKayitForm1, "ResimEkle1")->trigger();
+        QCOMPARE(members()->State(), dsEdit);
+        const auto *image = child<TDBImage>(UyeKayitForm1, "DBImage1");
+        if (message.isEmpty()) {
+            QVERIFY(m_ui->boxes.isEmpty());
+            QCOMPARE(image->PictureData(), picked); // shown at once, before saving
+        } else {
+            QCOMPARE(m_ui->boxes.size(), 1);
+            QCOMPARE(m_ui->boxes[0].title, QStringLiteral("Dikkat"));
+            QCOMPARE(m_ui->boxes[0].icon, QMessageBox::Critical);
+            QCOMPARE(m_ui->boxes[0].buttons, QMessageBox::Ok);
+            QVERIFY2(m_ui->boxes[0].text.contains(message), qPrintable(m_ui->boxes[0].text));
+            QCOMPARE(image->PictureData(), first);
+        }
+        click(UyeKayitForm1, "ToolButton1");
+        TTable stored;
+        stored.TableName = QStringLiteral("Uye.db");
+        stored.Open();
+        QCOMPARE(static_cast<TBlobField *>(stored.FieldByName(QStringLiteral("Resim")))->AsBytes(),
+                 message.isEmpty() ? picked : first);
+    }
+
+    void removingAPhotoIsPartOfThePendingEdit()
+    {
+        const QByteArray photo = pictureBytes(Qt::red, 64, 48);
+        startUp([&](TTable &t) {
+            seedMembers(t, {"Ali"});
+            t.Edit();
+            static_cast<TBlobField *>(t.FieldByName(QStringLiteral("Resim")))->setAsBytes(photo);
+            t.Post();
+        });
+        goTo("Ali");
+        openRegistration();
+        auto *image = child<TDBImage>(UyeKayitForm1, "DBImage1");
+
+        // "Göster" hands the photo to the viewer, shown modally.
+        m_ui->modalActions << [](QDialog *) { QCOMPARE(Resim1->Image1->pixmap().size(), QSize(64, 48)); };
+        child<QAction>(UyeKayitForm1, "Gster1")->trigger();
+        QCOMPARE(m_ui->modalShown, QList<QDialog *>({Resim1}));
+
+        // Removing from a browsed row starts the edit; cancelling brings it back.
+        child<QAction>(UyeKayitForm1, "ResimSil1")->trigger();
+        QVERIFY(m_ui->errors().isEmpty());
+        QCOMPARE(members()->State(), dsEdit);
+        QVERIFY(image->PictureData().isEmpty());
+        click(UyeKayitForm1, "ToolButton2");
+        QCOMPARE(image->PictureData(), photo);
+
+        openRegistration();
+        child<QAction>(UyeKayitForm1, "ResimSil1")->trigger();
+        click(UyeKayitForm1, "ToolButton1");
+        QVERIFY(m_ui->errors().isEmpty());
+        QVERIFY(field("Resim")->IsNull());
+    }
+
+    void calendarButtonRefusedWhileTheCalendarIsOpen()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali"}); });
+        goTo("Ali");
+        AnaMenu1->TakvimMenuClick();
+        openRegistration();
+        click(UyeKayitForm1, "SpeedButton1");
+        QCOMPARE(m_ui->errors().size(), 1);
+        QCOMPARE(members()->State(), dsBrowse);
+        QVERIFY(field("Tarih")->IsNull());
+    }
+
+    // ------------------------------------------------------------ member list
+
+    void listLayout()
+    {
+        startUp();
+        QWidget *w = UyeListForm1;
+        QCOMPARE(w->windowTitle(), QStringLiteral("Üye Liste Formu"));
+        QCOMPARE(w->size(), QSize(641, 480));
+        QVERIFY(w->minimumSize() != w->maximumSize());
+        QCOMPARE(child<QToolButton>(w, "ToolButton1")->text(), QStringLiteral("  Bul "));
+        QCOMPARE(child<QToolButton>(w, "ToolButton2")->text(), QStringLiteral("Yazdır"));
+        QCOMPARE(child<QToolButton>(w, "ToolButton2")->menu()->actions().first()->text(), QStringLiteral("Düzenle"));
+        QCOMPARE(child<QToolButton>(w, "ToolButton5")->text(), QStringLiteral("     Kapat     "));
+        QCOMPARE(child<QLineEdit>(w, "Edit1")->width(), 198);
+        auto *chooser = child<QComboBox>(w, "ComboBox1");
+        QCOMPARE(chooser->width(), 87);
+        QVERIFY(chooser->isEditable());
+        QCOMPARE(chooser->currentText(), QStringLiteral("Adı Soyadı"));
+        QStringList items;
+        for (int i = 0; i < chooser->count(); ++i)
+            items << chooser->itemText(i);
+        QCOMPARE(items, QStringList({"Adı Soyadı", "Kimlik No", "Telefonu", "Kan Grubu", "Mahalle"}));
+
+        QTabBar *tabs = child<QTabBar>(w, "TabSet1");
+        QStringList captions;
+        for (int i = 0; i < tabs->count(); ++i)
+            captions << tabs->tabText(i);
+        QCOMPARE(captions, QStringList({"Genel", "-", "123", "  a  ", "  b ", "  c ", "  ç ", "  d ", "  e ", "  f ",
+                                        "  g ", "  h ", "  ı  ", "  i  ", "  j ", "  k ", "  l ", "  m ", "  n ",
+                                        "  o ", "  ö ", "  p ", "  r ", "  s ", "  ş ", "  t ", "  u ", "  ü ",
+                                        "  v ", "  y ", "  z "}));
+        QCOMPARE(tabs->currentIndex(), 0);
+
+        TDBGrid *grid = UyeListForm1->DBGrid1;
+        QStringList columns;
+        for (int c = 0; c < grid->model()->columnCount(); ++c)
+            columns << grid->model()->headerData(c, Qt::Horizontal).toString() + QLatin1Char('/')
+                           + QString::number(grid->columnWidth(c));
+        QCOMPARE(columns, QStringList({"KayitNo/47", "Tarih/58", "Adı Soyadı/132", "İş Telefonu/73",
+                                       "Ev Telefonu/76", "Gsm/84", "Mahalle/74", "Kan Grubu/46"}));
+        QVERIFY(grid->RowSelect());
+        QVERIFY(grid->ReadOnly());
+        QVERIFY(child<QStatusBar>(w, "StatusBar1"));
+    }
+
+    void letterTabsFilterTheSharedCursor_data()
+    {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("r") << "  r " << QStringList{"Rıza", "remzi"};
+        QTest::newRow("dotless ı") << "  ı  " << QStringList{"Irmak", "ılgın"};
+        QTest::newRow("dotted i") << "  i  " << QStringList{"İsmail", "ipek"};
+        QTest::newRow("ç") << "  ç " << QStringList{"Çetin", "çiğdem"};
+        QTest::newRow("z") << "  z " << QStringList{"Zeki"};
+        QTest::newRow("no name") << "-" << QStringList{""};
+        QTest::newRow("123") << "123" << QStringList{"1. Sınıf", "3 Kardeş"};
+        QTest::newRow("c is not ç") << "  c " << QStringList{"Cem"};
+    }
+
+    void letterTabsFilterTheSharedCursor()
+    {
+        QFETCH(QString, tab);
+        QFETCH(QStringList, names);
+        startUp([](TTable &t) {
+            seedMembers(t, {"Rıza", "Irmak", "İsmail", "remzi", "ılgın", "ipek", "Çetin", "çiğdem", "Cem", "Zeki",
+                            "", "1. Sınıf", "3 Kardeş", "4 Yol", "Quentin", "walter", "Xavier"});
+        });
+        AnaMenu1->yeBul1Click();
+        chooseTab(tab);
+        QCOMPARE(visibleNames(), names);
+        // The registration window sees the same rows.
+        QCOMPARE(members()->RecordCount(), names.size());
+        QCOMPARE(members()->RecNo(), 1);
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), names.first());
+        chooseTab(QStringLiteral("Genel"));
+        QCOMPARE(members()->RecordCount(), 17);
+        QVERIFY(!members()->Filtered());
+    }
+
+    void qwxNamesShowOnlyUnderGenel()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Quentin", "walter", "Xavier", "Ali"}); });
+        QTabBar *tabs = child<QTabBar>(UyeListForm1, "TabSet1");
+        QStringList seen;
+        for (int i = tabs->count() - 1; i >= 0; --i) {
+            tabs->setCurrentIndex(i);
+            if (i != 0)
+                seen << visibleNames();
+        }
+        QCOMPARE(seen, QStringList({"Ali"}));
+        QCOMPARE(visibleNames().size(), 4);
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    void search_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("item"); // picked in the chooser, -1 for none
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("name, any case") << "ah" << -1 << "[AdiSoyadi]='ah*'" << QStringList{"Ahmet", "ahu"};
+        QTest::newRow("apostrophe") << "a'b" << -1 << "[AdiSoyadi]='a''b*'" << QStringList{"A'bdullah"};
+        QTest::newRow("Turkish letters") << "şü" << -1 << "[AdiSoyadi]='şü*'" << QStringList{"Şükrü"};
+        QTest::newRow("brackets") << "[x]" << -1 << "[AdiSoyadi]='[x]*'" << QStringList{"[X] Ltd"};
+        QTest::newRow("star inside") << "a*" << -1 << "[AdiSoyadi]='a**'" << QStringList();
+        QTest::newRow("empty: all with a name") << "" << -1 << "[AdiSoyadi]='*'"
+                                                << QStringList{"A'bdullah", "Ahmet", "ahu", "Şükrü", "[X] Ltd"};
+        QTest::newRow("identity number") << "123" << 1 << "[KimlikNo]='123*'" << QStringList{"Ahmet"};
+        QTest::newRow("telephone: any of three") << "0532" << 2
+                                                 << "[EvTel]='0532*' or [IsTel]='0532*' or [Gsm]='0532*'"
+                                                 << QStringList{"Ahmet", "ahu", "Şükrü"};
+        QTest::newRow("blood group") << "ab" << 3 << "[KanGrubu]='ab*'" << QStringList{"ahu"};
+        QTest::newRow("neighbourhood") << "çarşı" << 4 << "[Mahalle]='çarşı*'" << QStringList{"Şükrü"};
+        QTest::newRow("name picked") << "ah" << 0 << "[AdiSoyadi]='ah*'" << QStringList{"Ahmet", "ahu"};
+    }
+
+    void search()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, item);
+        QFETCH(QString, filter);
+        QFETCH(QStringList, names);
+        startUp([](TTable &t) {
+            seedMembers(t, {"A'bdullah", "Ahmet", "ahu", "Şükrü", "[X] Ltd", ""});
+            const auto set = [&](int no, const char *f, const QString &v) {
+                t.setRecNo(no);
+                t.Edit();
+                t.FieldByName(QLatin1String(f))->setAsString(v);
+                t.Post();
+            };
+            set(2, "KimlikNo", QStringLiteral("12345678901"));
+            set(2, "EvTel", QStringLiteral("0532 111"));
+            set(3, "Gsm", QStringLiteral("0532 222"));
+            set(3, "KanGrubu", QStringLiteral("AB rh (+)"));
+            set(4, "IsTel", QStringLiteral("0532 333"));
+            set(4, "Mahalle", QStringLiteral("Çarşı"));
+            set(5, "Gsm", QStringLiteral("0312 444"));
+        });
+        AnaMenu1->yeBul1Click();
+        auto *chooser = child<QComboBox>(UyeListForm1, "ComboBox1");
+        if (item >= 0) {
+            chooser->setCurrentIndex(item);
+            emit chooser->activated(item);
+        }
+        auto *edit = child<QLineEdit>(UyeListForm1, "Edit1");
+        edit->setText(text);
+        click(UyeListForm1, "ToolButton1");
+        QVERIFY2(m_ui->errors().isEmpty(), qPrintable(m_ui->errors().join('\n')));
+        QCOMPARE(members()->Filter(), filter);
+        QVERIFY(members()->Filtered());
+        QCOMPARE(visibleNames(), names);
+        QCOMPARE(child<QTabBar>(UyeListForm1, "TabSet1")->currentIndex(), 0); // the strip does not move
+    }
+
+    void enterSearchesAndTypedChooserTextSearchesTheName()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ahmet", "Bora"}); });
+        AnaMenu1->yeBul1Click();
+        auto *chooser = child<QComboBox>(UyeListForm1, "ComboBox1");
+        chooser->setCurrentIndex(1);
+        emit chooser->activated(1);
+        QTest::keyClicks(chooser->lineEdit(), QStringLiteral("x")); // typed: no item chosen any more
+        auto *edit = child<QLineEdit>(UyeListForm1, "Edit1");
+        QTest::keyClicks(edit, QStringLiteral("bo"));
+        QVERIFY(!members()->Filtered()); // typing alone does not search
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(members()->Filter(), QStringLiteral("[AdiSoyadi]='bo*'"));
+        QCOMPARE(visibleNames(), QStringList({"Bora"}));
+        QCOMPARE(edit->text(), QStringLiteral("bo"));
+    }
+
+    void newMemberAfterALetterTab()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali", "Zeki", "Ayşe"}); });
+        AnaMenu1->yeBul1Click();
+        chooseTab(QStringLiteral("  a  "));
+        QCOMPARE(visibleNames(), QStringList({"Ali", "Ayşe"}));
+        AnaMenu1->yeGirii1Click();
+        QCOMPARE(field("KayitNo")->AsFloat(), 4.0); // after the largest in the table, not the view
+        retype(child<TDBEdit>(UyeKayitForm1, "DBEdit3"), QStringLiteral("Mehmet"));
+        click(UyeKayitForm1, "ToolButton1");
+        QVERIFY(m_ui->errors().isEmpty());
+        QCOMPARE(storedNames(), QStringList({"Ali", "Zeki", "Ayşe", "Mehmet"}));
+        QCOMPARE(visibleNames(), QStringList({"Ali", "Ayşe"})); // saved, but not a name under "a"
+    }
+
+    void closingTheListKeepsTheFilter()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali", "Zeki"}); });
+        AnaMenu1->yeBul1Click();
+        chooseTab(QStringLiteral("  z "));
+        child<QLineEdit>(UyeListForm1, "Edit1")->setText(QStringLiteral("ze"));
+        click(UyeListForm1, "ToolButton5");
+        QVERIFY(!UyeListForm1->isVisible());
+        QVERIFY(members()->Filtered());
+        QCOMPARE(members()->RecordCount(), 1);
+        openRegistration();
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Zeki"));
+        UyeKayitForm1->close();
+        AnaMenu1->yeBul1Click();
+        QCOMPARE(child<QTabBar>(UyeListForm1, "TabSet1")->currentIndex(), tabIndex(QStringLiteral("  z ")));
+        QCOMPARE(child<QLineEdit>(UyeListForm1, "Edit1")->text(), QStringLiteral("ze"));
+    }
+
+    void refusedSettleKeepsTheTabAndTheFilter()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali", "Zeki"}); });
+        AnaMenu1->yeBul1Click();
+        AnaMenu1->yeGirii1Click();
+        retype(child<TDBEdit>(UyeKayitForm1, "DBEdit1"), QStringLiteral("1")); // a number in use
+        chooseTab(QStringLiteral("  z "));
+        QCOMPARE(m_ui->errors().size(), 1);
+        QCOMPARE(child<QTabBar>(UyeListForm1, "TabSet1")->currentIndex(), 0);
+        QVERIFY(!members()->Filtered());
+        QCOMPARE(members()->State(), dsInsert);
+    }
+
+    void doubleClickOpensTheRegistrationOnTheRow()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali", "Veli", "Zeki"}); });
+        AnaMenu1->yeBul1Click();
+        TDBGrid *grid = UyeListForm1->DBGrid1;
+        grid->setCurrentIndex(grid->model()->index(1, 2));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->currentIndex()).center());
+        QVERIFY(UyeKayitForm1->isVisible());
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Veli"));
+        QCOMPARE(members()->State(), dsBrowse); // the grid edits nothing
+    }
+
+    void printingSaysItIsNotReady()
+    {
+        startUp();
+        click(UyeKayitForm1, "ToolButton7");
+        child<QAction>(UyeKayitForm1, "Dzenle1")->trigger();
+        click(UyeListForm1, "ToolButton2");
+        child<QAction>(UyeListForm1, "Dzenle1")->trigger();
+        QCOMPARE(m_ui->boxes.size(), 4);
+        for (const auto &box : m_ui->boxes)
+            QVERIFY2(box.text.contains(QStringLiteral("henüz hazır değil")), qPrintable(box.text));
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    TestMemberWindows test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_member_windows.moc"
