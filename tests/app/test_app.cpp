@@ -30,6 +30,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QFontInfo>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -177,6 +178,9 @@ private slots:
     {
         startUp();
         QCOMPARE(AnaMenu1->windowTitle(), QStringLiteral("Zelvan Yazılımı 1.0"));
+        // The layouts' classic font is drawn in its metric-compatible face.
+        QCOMPARE(QFontInfo(AnaMenu1->font()).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(QFontInfo(UyeListForm1->font()).family(), QStringLiteral("Liberation Sans"));
         const QList<QPair<QString, QStringList>> menus{
             {"Üye İşlemleri", {"yeGirii1=Üye Kayıt Formu", "yeBul1=Üye Listesi"}},
             {"Tanımlar", {"ehir1=Vilayet/İl", "Kaza1=Kaza/İlçe", "Mahalle1=Mahalle"}},
