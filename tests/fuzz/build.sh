@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the libFuzzer targets (expression engine, metafile player, rich text)
-# into $1 (default build-fuzz). Needs clang and libclang-rt-dev; not part of the normal build.
+# Builds the libFuzzer targets (expression engine, metafile player, rich text,
+# template reader) into $1 (default build-fuzz). Needs clang and libclang-rt-dev; not part of the normal build.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build-fuzz}
@@ -32,4 +32,24 @@ $CXX $flags $(pkg-config --cflags Qt6Gui) "$root/tests/fuzz/fuzz_metafile.cpp" \
 $CXX $flags $(pkg-config --cflags Qt6Gui) -I"$root/platform/canvas" -I"$root/platform/richedit" \
   "$root/tests/fuzz/fuzz_rtf.cpp" "$root"/platform/richedit/*.cpp "$root/platform/canvas/canvas.cpp" \
   $(pkg-config --libs Qt6Gui) -o "$out/fuzz_rtf"
+# Template reading: the document model and the printer object instrumented,
+# the layers under them taken from a normal build in $2 (default build).
+libdir=${2:-$root/build}
+model_objs=""
+for src in "$root"/report/model/*.cpp "$root/report/output/printer.cpp"; do
+  obj="$out/model_$(basename "$src" .cpp).o"
+  if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ "$root/report/model/report.h" -nt "$obj" ]; then
+    $CXX $flags -fsanitize=fuzzer-no-link $(pkg-config --cflags Qt6Widgets) -I"$root/platform/canvas" \
+      -I"$root/platform/richedit" -I"$root/platform/graphics" -I"$root/platform/printing" -c "$src" -o "$obj"
+  fi
+  model_objs="$model_objs $obj"
+done
+/usr/lib/qt6/libexec/moc "$root/report/model/report.h" -o "$out/moc_report.cpp"
+$CXX $flags $(pkg-config --cflags Qt6Widgets) -I"$root/platform/canvas" -c "$out/moc_report.cpp" -o "$out/moc_report.o"
+$CXX $flags $(pkg-config --cflags Qt6Widgets) -I"$root/platform/printing" -I"$root/platform/canvas" "$root/tests/fuzz/fuzz_template.cpp" \
+  $model_objs "$out/moc_report.o" $(find "$libdir/report/core" -name 'qrc_*.o') \
+  "$libdir/report/expr/libqp_expr.a" "$libdir/data/libzelvan_data.a" "$libdir/report/core/libqp_core.a" \
+  "$libdir/platform/richedit/libzelvan_richedit.a" "$libdir/platform/graphics/libzelvan_graphics.a" \
+  "$libdir/platform/canvas/libzelvan_canvas.a" "$libdir/platform/printing/libzelvan_printing.a" \
+  $(pkg-config --libs Qt6Widgets Qt6Sql Qt6PrintSupport sqlite3) -o "$out/fuzz_template"
 echo "fuzz targets in $out"

@@ -2,6 +2,7 @@
 // benchmarks. One subcommand per task; each returns the process exit status
 // (0 success, 1 with a one-line message on stderr).
 
+#include "dump.h"
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
 #include "report/core/variant.h"
@@ -10,7 +11,7 @@
 #include "report/expr/parser.h"
 #include "report/expr/variables.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDate>
 #include <QFile>
 #include <QStringList>
@@ -112,9 +113,10 @@ struct Command {
     int (*run)(const QStringList &args);
 };
 
-// Further subcommands (prepare, export, dump, qp3) join this table.
+// Further subcommands (prepare, export, qp3) join this table.
 constexpr Command kCommands[] = {
     {"calc", cmdCalc},
+    {"dump", cmdDump},
 };
 
 int usage()
@@ -129,7 +131,11 @@ int usage()
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Report objects measure text with fonts, which needs a GUI
+    // application; the tool never shows a window, so no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
     if (args.isEmpty())
