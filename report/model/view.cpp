@@ -8,6 +8,7 @@
 #include "report/expr/parser.h"
 
 #include <QBuffer>
+#include <algorithm>
 #include <cmath>
 
 TqpView::TqpView() : Format(formatSettings().DecimalSeparator.unicode() + 0x200) {}
@@ -304,7 +305,10 @@ qint32 qpFrameWidthCode(float width)
 {
     if (width <= 10 && width == std::trunc(width))
         return qint32(width);
-    return qpRound(double(width) * 1000);
+    // A width read from a code near the limit comes back a little larger
+    // (the width is a float); the code must still fit, or the template could
+    // never be saved again.
+    return qpRound(std::clamp(double(width) * 1000, double(INT32_MIN), double(INT32_MAX)));
 }
 
 float qpFrameWidthFromCode(qint32 code) { return code <= 10 ? float(code) : float(code / 1000.0); }

@@ -251,6 +251,15 @@ private slots:
         QCOMPARE(qpFrameWidthFromCode(11), 0.011f);
     }
 
+    void frameWidthCodeAtTheLimitStillSaves()
+    {
+        // Read back as a float, the largest code turns into a width whose code
+        // would overflow; it is kept at the largest code instead.
+        const float width = qpFrameWidthFromCode(INT32_MAX);
+        QVERIFY(double(width) * 1000 > double(INT32_MAX));
+        QCOMPARE(qpFrameWidthCode(width), INT32_MAX);
+    }
+
     // --- stored records of the text object
 
     void memoRecordRoundTrip_data()
