@@ -59,30 +59,19 @@ void TqpRichView::DefineProperties()
 
 void TqpRichView::GetRichData(TRichEdit &edit)
 {
-    if (!CurReport)
-        return;
     // Positions are 1-based as the bracket reader counts them; the local copy
     // of the text follows every replacement so that positions stay those of
     // the edit.
     QString text = edit.Text();
-    int p = 1;
-    for (;;) {
-        while (p < text.size() && text.at(p - 1) != QLatin1Char('['))
-            ++p;
-        int q = p;
-        const QString inner = GetBrackedVariable(text, p, q);
-        if (q == p)
-            return;
-        QString value;
-        CurReport->InternalOnGetValue(inner, value);
+    ExpandBracketed(text, [&edit](int open, int close, const QString &value) {
         // A value of several lines becomes several paragraphs; CR LF is one break.
-        value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        edit.Replace(p - 1, q, value);
-        value.replace(QLatin1Char('\n'), QChar(QChar::ParagraphSeparator));
-        text.replace(p - 1, q - p + 1, value);
-        p += int(value.size());
-    }
+        QString placed = value;
+        placed.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        placed.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        edit.Replace(open - 1, close, placed);
+        placed.replace(QLatin1Char('\n'), QChar(QChar::ParagraphSeparator));
+        return placed;
+    });
 }
 
 int TqpRichView::DoCalcHeight()

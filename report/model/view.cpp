@@ -516,6 +516,12 @@ void TqpView::BeginDraw(TCanvas *canvas)
 
 void TqpView::ExpandVariables(QString &text)
 {
+    ExpandBracketed(text, [](int, int, const QString &value) { return value; });
+}
+
+void TqpView::ExpandBracketed(QString &text,
+                              const std::function<QString(int open, int close, const QString &value)> &place)
+{
     if (!CurReport)
         return;
     int p = 1;
@@ -526,11 +532,11 @@ void TqpView::ExpandVariables(QString &text)
         const QString inner = GetBrackedVariable(text, p, q);
         if (q == p)
             return;
-        text.remove(p - 1, q - p + 1);
         QString value;
         CurReport->InternalOnGetValue(inner, value);
-        text.insert(p - 1, value);
-        p += int(value.size());
+        const QString placed = place(p, q, value);
+        text.replace(p - 1, q - p + 1, placed);
+        p += int(placed.size());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "report/model/report_links.h"
 
 #include <QIODevice>
+#include <functional>
 
 // Type codes as stored in template and prepared files.
 enum TqpViewKind : quint8 { vkText = 0, vkPicture = 1, vkBand = 2, vkSubReport = 3, vkLine = 4, vkAddIn = 10 };
@@ -112,6 +113,11 @@ public:
     void BeginDraw(TCanvas *canvas);
     // Replaces each bracketed expression by the report's text for it.
     void ExpandVariables(QString &text);
+    // The same walk over the bracketed expressions, with `place` deciding what
+    // stands in the text for each value (it gets the 1-based positions of the
+    // brackets) so that a formatted copy of the text can follow along.
+    static void ExpandBracketed(QString &text,
+                                const std::function<QString(int open, int close, const QString &value)> &place);
     // BaseName followed by the first number no object of the report carries.
     void CreateUniqueName();
     void SetBounds(int left, int top, int width, int height);
