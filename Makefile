@@ -56,7 +56,9 @@ fuzz:
 	build-fuzz/fuzz_script -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=build-fuzz/crashes/script- build-fuzz/corpus-script tests/fuzz/corpus/script
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@for b in $(BUILD)/bench/bench_*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
+	done
 
 clean:
 	rm -rf $(BUILD)
