@@ -13,6 +13,7 @@
 #include "invalid_operation.h"
 #include "mahtanim.h"
 #include "member_store.h"
+#include "program_session.h"
 #include "resim.h"
 #include "scripted_ui.h"
 #include "sehirtanim.h"
@@ -38,8 +39,6 @@
 #include <memory>
 
 namespace {
-
-TApplication *app() { return TApplication::instance(); }
 
 void trigger(const char *name)
 {
@@ -87,39 +86,12 @@ QLineEdit *typeIntoCell(TDBGrid *grid, int column, const QString &text)
 
 } // namespace
 
-class TestApp : public QObject {
+class TestApp : public QObject, public ProgramSession {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TScriptedUi> m_ui;
-
-    void startUp(const std::function<void(TTable &members)> &seed = {})
-    {
-        MemberStore::PrepareWorkingFolder(m_dir->path());
-        if (seed) {
-            TTable members;
-            members.TableName = QStringLiteral("Uye.db");
-            members.Open();
-            seed(members);
-        }
-        StartUp(*app());
-    }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_ui = std::make_unique<TScriptedUi>();
-    }
-
-    void cleanup()
-    {
-        app()->DestroyForms();
-        m_ui.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void init() { QVERIFY(beginSession()); }
+    void cleanup() { endSession(); }
 
     void startUpCreatesEveryWindowOnceInOrder()
     {

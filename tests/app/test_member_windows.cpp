@@ -11,6 +11,7 @@
 #include "db_lookup_combo_box.h"
 #include "forms.h"
 #include "member_store.h"
+#include "program_session.h"
 #include "resim.h"
 #include "scripted_ui.h"
 #include "table.h"
@@ -32,8 +33,6 @@
 #include <memory>
 
 namespace {
-
-TApplication *app() { return TApplication::instance(); }
 
 TTable *members() { return UyeKayitForm1->Table1; }
 
@@ -138,22 +137,8 @@ void chooseTab(const QString &caption) { child<QTabBar>(UyeListForm1, "TabSet1")
 
 } // namespace
 
-class TestMemberWindows : public QObject {
+class TestMemberWindows : public QObject, public ProgramSession {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TScriptedUi> m_ui;
-
-    void startUp(const std::function<void(TTable &members)> &seed = {})
-    {
-        MemberStore::PrepareWorkingFolder(m_dir->path());
-        if (seed) {
-            TTable t;
-            t.TableName = QStringLiteral("Uye.db");
-            t.Open();
-            seed(t);
-        }
-        StartUp(*app());
-    }
 
     QStringList boxTexts() const
     {
@@ -164,21 +149,8 @@ class TestMemberWindows : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_ui = std::make_unique<TScriptedUi>();
-    }
-
-    void cleanup()
-    {
-        app()->DestroyForms();
-        m_ui.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void init() { QVERIFY(beginSession()); }
+    void cleanup() { endSession(); }
 
     // ------------------------------------------------------------ registration window
 
