@@ -19,6 +19,15 @@ quint32 qpNextObjectID = 0;
 TqpBitmap *TempBitmap = nullptr;
 bool ShowBandTitles = true;
 
+int PageNo = 0;
+TqpReportBase *MasterReport = nullptr;
+Variant qpCurValue;
+double qpStartDate = 0;
+double qpStartTime = 0;
+int qpTotalPages = 0;
+QString qpRecursionGuard;
+bool qpRegisteringAggregates = false;
+
 TqpPropEditor qpMemoEditor, qpTagEditor, qpRestrEditor, qpHighlightEditor, qpFieldEditor, qpDataSourceEditor,
     qpCrossDataSourceEditor, qpGroupEditor, qpPictureEditor, qpFontEditor;
 

@@ -3,6 +3,8 @@
 // expression layer and page formation. Only one report is read, written or
 // formed at a time, so this state is global and declared together here.
 
+#include "report/core/variant.h"
+
 #include <canvas.h>
 
 #include <QImage>
@@ -38,6 +40,17 @@ extern QString ErrorStr;
 extern quint32 qpNextObjectID;
 extern TqpBitmap *TempBitmap;
 extern bool ShowBandTitles; // designer option: band titles on tabs outside the strip
+
+// Working values of a report build, read by name resolution and kept by
+// the preparation driver and page formation.
+extern int PageNo;                   // index of the current prepared page
+extern TqpReportBase *MasterReport;  // the report whose build runs (FINALPASS)
+extern Variant qpCurValue;           // VALUE: the last value a text object computed
+extern double qpStartDate;           // DATE: the day preparation started
+extern double qpStartTime;           // TIME: the time of day it started
+extern int qpTotalPages;             // TOTALPAGES: pages of the previous pass
+extern QString qpRecursionGuard;     // the name being evaluated as an expression
+extern bool qpRegisteringAggregates; // aggregate calls are being collected
 
 // Property editors the designer installs; the model only stores them in the
 // property records.

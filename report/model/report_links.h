@@ -56,6 +56,13 @@ public:
     // The sheet in report units; the designer lays band strips across it.
     virtual int SheetWidth() const = 0;
     virtual int SheetHeight() const = 0;
+
+    // Formation state that expressions read (CURY, FREESPACE, PAGEHEIGHT,
+    // COLUMN#, CURRENT#); page formation keeps it, elsewhere it is 0.
+    virtual int CurY() const { return 0; }
+    virtual int CurBottomY() const { return 0; }
+    virtual int ColumnNo() const { return 0; }
+    virtual int CurPosition() const { return 0; }
 };
 
 // A band of page formation, as the objects it prints see it (CurBand).
@@ -80,6 +87,10 @@ public:
     // Frees the band's data set and initialises it again from the text.
     virtual void ResetDataSet(const QString &) {}
     virtual TqpDataset *DataSet() const { return nullptr; }
+    // LINE# and LINETHROUGH# as they stand for this band (a band without
+    // data set counts with the start of its chain).
+    virtual int LineNumber() const { return 0; }
+    virtual int LineThroughNumber() const { return 0; }
 };
 
 // Band types whose bands run across the page (cross-tab header, data, footer).
