@@ -44,6 +44,8 @@ public:
                                       const QString &line, int y) {}
     // The counting pass of a two-pass report is running.
     virtual bool CountingPass() const { return false; }
+    // STOPREPORT: the build unwinds at its next termination test.
+    virtual void Terminate() {}
 };
 
 // A template page as objects see it: its objects and, while drawing, the
@@ -63,6 +65,9 @@ public:
     virtual int CurBottomY() const { return 0; }
     virtual int ColumnNo() const { return 0; }
     virtual int CurPosition() const { return 0; }
+    // What scripts do to formation: assign CURY, SHOWBAND(name).
+    virtual void SetCurY(int) {}
+    virtual void ShowBandByName(const QString &) {}
 };
 
 // A band of page formation, as the objects it prints see it (CurBand).
@@ -91,6 +96,12 @@ public:
     // data set counts with the start of its chain).
     virtual int LineNumber() const { return 0; }
     virtual int LineThroughNumber() const { return 0; }
+    // NEWPAGE and NEWCOLUMN from the band's script, and a CURY assignment
+    // made while such a request is pending (the position survives the break).
+    virtual void RequestNewPage() {}
+    virtual void RequestNewColumn() {}
+    virtual bool HasBreakRequests() const { return false; }
+    virtual void KeepCurrentY() {}
 };
 
 // Band types whose bands run across the page (cross-tab header, data, footer).
