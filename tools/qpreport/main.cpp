@@ -3,6 +3,7 @@
 // (0 success, 1 with a one-line message on stderr).
 
 #include "dump.h"
+#include "member_templates.h"
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
 #include "report/core/variant.h"
@@ -10,6 +11,8 @@
 #include "report/expr/interpreter.h"
 #include "report/expr/parser.h"
 #include "report/expr/variables.h"
+#include "report/model/model_globals.h"
+#include "report/output/printer.h"
 
 #include <QGuiApplication>
 #include <QDate>
@@ -108,6 +111,21 @@ int cmdCalc(const QStringList &args)
     return calcUsage();
 }
 
+int cmdTemplates(const QStringList &args)
+{
+    if (args.size() != 1)
+        return fail(QStringLiteral("usage: qpreport templates FOLDER"));
+    qpInitModelGlobals();
+    qpPrinterStartup();
+    // Laid out for the virtual printer, so the files do not depend on the
+    // printers of the machine that writes them.
+    Prn->SetPrinterIndex(Prn->VirtualPrinterIndex);
+    qpWriteMemberTemplates(args[0]);
+    qpPrinterShutdown();
+    qpDoneModelGlobals();
+    return 0;
+}
+
 struct Command {
     const char *name;
     int (*run)(const QStringList &args);
@@ -117,6 +135,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"calc", cmdCalc},
     {"dump", cmdDump},
+    {"templates", cmdTemplates},
 };
 
 int usage()

@@ -1,0 +1,269 @@
+#include "member_templates.h"
+
+#include "report/model/band_view.h"
+#include "report/model/line_view.h"
+#include "report/model/memo_view.h"
+#include "report/model/picture_view.h"
+#include "report/model/report.h"
+
+#include <QDir>
+
+namespace {
+
+// The member cursor as the program's report data set names it.
+QString field(const QString &name) { return QStringLiteral("[qpDBDataSet1.\"%1\"]").arg(name); }
+
+// Display formats: category in bits 24-27, variant 16-23, decimals 8-15,
+// decimal separator 0-7.
+constexpr quint32 kWholeNumber = (1u << 24) | (0u << 16) | (0u << 8) | ',';
+constexpr quint32 kMoney = (1u << 24) | (3u << 16) | (2u << 8) | ',';
+constexpr quint32 kCustomDate = (2u << 24) | (4u << 16);
+const QString kDatePicture = QStringLiteral("dd.mm.yyyy");
+
+constexpr quint32 kHeadingFill = 0xEEE4D9; // pale blue-grey (blue in the high byte)
+constexpr quint32 kRuleColour = 0xB0B0B0;
+
+constexpr int kA4 = 9;
+
+// Sheet layout in report units (screen pixels of the template).
+constexpr int kMargin = 40;
+constexpr int kContentWidth = 714;
+
+class Builder {
+public:
+    explicit Builder(TqpReport &report) : m_report(report)
+    {
+        m_report.Pages.Clear();
+        m_page = m_report.Pages.Add();
+        m_page->Name = QStringLiteral("Page1");
+        m_page->ChangePaper(kA4, 0, 0, -1, poPortrait);
+        m_page->Margins = {kMargin, kMargin, kMargin, kMargin};
+        // Fixed document dates keep regenerated files byte for byte the same.
+        m_report.CreateDate = m_report.LastChange = 46000.0;
+        m_report.Author = QStringLiteral("Zelvan");
+    }
+
+    TqpBandView *band(const QString &name, int type, int top, int height, quint16 flags = 0)
+    {
+        auto *b = add<TqpBandView>(name);
+        b->SetBandType(type);
+        b->Flags = flags;
+        b->SetBounds(0, top, kMargin * 2 + kContentWidth, height);
+        return b;
+    }
+
+    TqpMemoView *text(const QString &name, const QString &memo, int left, int top, int width, int height,
+                      int size = 9, int style = 0, int alignment = 0)
+    {
+        auto *m = add<TqpMemoView>(name);
+        m->SetBounds(left, top, width, height);
+        m->Memo = memo.split(QLatin1Char('\n'));
+        m->Font.Name = QStringLiteral("Arial");
+        m->Font.Size = size;
+        m->Font.Style = style;
+        m->Alignment = alignment | 8; // vertically centred in the cell
+        m->Flags = 0;
+        return m;
+    }
+
+    void rule(const QString &name, int top)
+    {
+        auto *l = add<TqpLineView>(name);
+        l->SetBounds(kMargin, top, kContentWidth, 0);
+        l->FrameTyp = qpftTop;
+        l->FrameWidth = 1.5f;
+    }
+
+    void picture(const QString &name, const QString &memo, int left, int top, int width, int height)
+    {
+        auto *p = add<TqpPictureView>(name);
+        p->SetBounds(left, top, width, height);
+        p->Memo = {memo};
+        p->FrameTyp = qpftLeft | qpftTop | qpftRight | qpftBottom;
+        p->FrameColor = kRuleColour;
+    }
+
+    // A shaded heading across the given width.
+    void heading(const QString &name, const QString &caption, int top, int width = kContentWidth)
+    {
+        TqpMemoView *h = text(name, caption, kMargin, top, width, 22, 11, fsBold);
+        h->FillColor = kHeadingFill;
+        h->GapX = 6;
+    }
+
+    // Label and value on one line; the value is ruled below like a form.
+    TqpMemoView *row(const QString &name, const QString &label, const QString &value, int top, int width)
+    {
+        text(name + QStringLiteral("Etiket"), label, kMargin, top, 140, 20, 9, fsBold);
+        TqpMemoView *v = text(name, value, kMargin + 145, top, width - 145, 20);
+        v->FrameTyp = qpftBottom;
+        v->FrameColor = kRuleColour;
+        return v;
+    }
+
+private:
+    template<typename T>
+    T *add(const QString &name)
+    {
+        T *v = new T;
+        v->Name = name;
+        m_page->Items.append(v);
+        return v;
+    }
+
+    TqpReport &m_report;
+    TqpPage *m_page = nullptr;
+};
+
+} // namespace
+
+void qpBuildMemberForm(TqpReport &report)
+{
+    Builder b(report);
+    report.Title = QStringLiteral("Üye Formu");
+    // One report title band: the current member once, not a walk over the cursor.
+    b.band(QStringLiteral("Baslik"), btReportTitle, kMargin, 1000);
+    b.text(QStringLiteral("FormBasligi"), QStringLiteral("ÜYE KAYIT FORMU"), kMargin, 44, 420, 30, 16, fsBold);
+    TqpMemoView *date = b.text(QStringLiteral("BaskiTarihi"), QStringLiteral("Baskı tarihi: [DATE]"),
+                               kMargin + kContentWidth - 260, 50, 260, 20, 9, 0, qptaRight);
+    date->Format = kCustomDate;
+    date->FormatStr = kDatePicture;
+    b.rule(QStringLiteral("UstCizgi"), 82);
+
+    // Details beside the photograph.
+    constexpr int besidePhoto = kContentWidth - 135;
+    b.picture(QStringLiteral("Resim"), field(QStringLiteral("Resim")), kMargin + kContentWidth - 120, 96, 120, 150);
+    b.heading(QStringLiteral("UyeBilgileri"), QStringLiteral("Üye Bilgileri"), 96, besidePhoto);
+    int y = 124;
+    const auto next = [&y](int step = 22) {
+        const int top = y;
+        y += step;
+        return top;
+    };
+    b.row(QStringLiteral("KayitNo"), QStringLiteral("Kayıt No:"), field(QStringLiteral("KayitNo")), next(), besidePhoto)
+        ->Format = kWholeNumber;
+    TqpMemoView *tarih = b.row(QStringLiteral("Tarih"), QStringLiteral("Müracaat Tarihi:"),
+                               field(QStringLiteral("Tarih")), next(), besidePhoto);
+    tarih->Format = kCustomDate;
+    tarih->FormatStr = kDatePicture;
+    const QList<QPair<QString, QString>> personal = {
+        {QStringLiteral("KimlikNo"), QStringLiteral("Kimlik No:")},
+        {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı:")},
+        {QStringLiteral("BabaAdi"), QStringLiteral("Baba Adı:")},
+        {QStringLiteral("AnaAdi"), QStringLiteral("Ana Adı:")},
+        {QStringLiteral("Uyrugu"), QStringLiteral("Uyruğu:")},
+        {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu:")},
+        {QStringLiteral("Dyeri"), QStringLiteral("Doğum Yeri:")},
+    };
+    for (const auto &[name, label] : personal)
+        b.row(name, label, field(name), next(), besidePhoto);
+    b.row(QStringLiteral("Dyili"), QStringLiteral("Doğum Yılı:"), field(QStringLiteral("Dyili")), next(), besidePhoto)
+        ->Format = kWholeNumber;
+    const QList<QPair<QString, QString>> phones = {
+        {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu:")},
+        {QStringLiteral("IsTel"), QStringLiteral("İş Telefonu:")},
+        {QStringLiteral("Gsm"), QStringLiteral("Gsm:")},
+    };
+    for (const auto &[name, label] : phones)
+        b.row(name, label, field(name), next(), kContentWidth);
+    for (const auto &[name, label] : {QPair<QString, QString>{QStringLiteral("EvAdresi"), QStringLiteral("Ev Adresi:")},
+                                      QPair<QString, QString>{QStringLiteral("IsAdresi"), QStringLiteral("İş Adresi:")}}) {
+        TqpMemoView *address = b.row(name, label, field(name), next(42), kContentWidth);
+        address->Height = 38;
+        address->Alignment = 0; // addresses run from the top of their box
+    }
+
+    y += 10;
+    b.heading(QStringLiteral("NufusBilgileri"), QStringLiteral("Nüfus Hüviyet Bilgileri"), next(28));
+    const QList<QPair<QString, QString>> registry = {
+        {QStringLiteral("Vilayet"), QStringLiteral("Vilayeti / İli:")},
+        {QStringLiteral("Kazasi"), QStringLiteral("Kazası / İlçesi:")},
+        {QStringLiteral("Nahiyesi"), QStringLiteral("Nahiyesi:")},
+        {QStringLiteral("Mahalle"), QStringLiteral("Mahalle:")},
+        {QStringLiteral("Sokak"), QStringLiteral("Sokak:")},
+        {QStringLiteral("EvNo"), QStringLiteral("Ev No:")},
+        {QStringLiteral("CiltNo"), QStringLiteral("Cilt No:")},
+        {QStringLiteral("SayfaNo"), QStringLiteral("Sayfa No:")},
+        {QStringLiteral("MedeniHali"), QStringLiteral("Medeni Hali:")},
+        {QStringLiteral("Referans"), QStringLiteral("Referans:")},
+    };
+    for (const auto &[name, label] : registry)
+        b.row(name, label, field(name), next(), kContentWidth);
+
+    y += 10;
+    b.heading(QStringLiteral("AidatBilgileri"), QStringLiteral("Aidat Bilgileri"), next(28));
+    TqpMemoView *aidatTar = b.row(QStringLiteral("AidatTar"), QStringLiteral("Aidat Tarihi:"),
+                                  field(QStringLiteral("AidatTar")), next(), kContentWidth);
+    aidatTar->Format = kCustomDate;
+    aidatTar->FormatStr = kDatePicture;
+    for (const auto &[name, label] : {QPair<QString, QString>{QStringLiteral("Aidat"), QStringLiteral("Aidat:")},
+                                      QPair<QString, QString>{QStringLiteral("Alinan"), QStringLiteral("Alınan:")},
+                                      QPair<QString, QString>{QStringLiteral("Kalan"), QStringLiteral("Kalan:")}})
+        b.row(name, label, field(name) + QStringLiteral(" TL"), next(), kContentWidth)->Format = kMoney;
+    b.row(QStringLiteral("Not"), QStringLiteral("Not:"), field(QStringLiteral("Not")), next(), kContentWidth);
+}
+
+void qpBuildMemberList(TqpReport &report)
+{
+    Builder b(report);
+    report.Title = QStringLiteral("Üye Listesi");
+    // Two passes so that every page can say how many pages there are.
+    report.DoublePassReport = true;
+
+    // Columns of the list: field, caption, left, width, alignment.
+    struct Column {
+        QString name, caption;
+        int left, width, alignment;
+    };
+    const QList<Column> columns = {
+        {QStringLiteral("KayitNo"), QStringLiteral("Kayıt No"), kMargin, 60, qptaRight},
+        {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı"), kMargin + 60, 190, 0},
+        {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu"), kMargin + 250, 95, 0},
+        {QStringLiteral("Gsm"), QStringLiteral("Gsm"), kMargin + 345, 100, 0},
+        {QStringLiteral("Mahalle"), QStringLiteral("Mahalle"), kMargin + 445, 160, 0},
+        {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu"), kMargin + 605, 109, 0},
+    };
+
+    b.band(QStringLiteral("SayfaBasi"), btPageHeader, kMargin, 76, flOnFirstPage);
+    b.text(QStringLiteral("ListeBasligi"), QStringLiteral("ÜYE LİSTESİ"), kMargin, 42, 420, 30, 16, fsBold);
+    TqpMemoView *date = b.text(QStringLiteral("BaskiTarihi"), QStringLiteral("Baskı tarihi: [DATE]"),
+                               kMargin + kContentWidth - 260, 48, 260, 20, 9, 0, qptaRight);
+    date->Format = kCustomDate;
+    date->FormatStr = kDatePicture;
+    for (const Column &c : columns) {
+        TqpMemoView *caption = b.text(c.name + QStringLiteral("Baslik"), c.caption, c.left, 92, c.width, 22, 9,
+                                      fsBold, c.alignment);
+        caption->FillColor = kHeadingFill;
+        caption->FrameTyp = qpftTop | qpftBottom;
+    }
+
+    b.band(QStringLiteral("MasterData1"), btMasterData, 130, 20)->FormatStr = QStringLiteral("qpDBDataSet1");
+    for (const Column &c : columns) {
+        TqpMemoView *cell = b.text(c.name, field(c.name), c.left, 130, c.width, 20, 9, 0, c.alignment);
+        cell->FrameTyp = qpftBottom;
+        cell->FrameColor = kRuleColour;
+        if (c.name == QLatin1String("KayitNo"))
+            cell->Format = kWholeNumber;
+    }
+
+    b.band(QStringLiteral("Ozet"), btReportSummary, 170, 30);
+    TqpMemoView *count = b.text(QStringLiteral("UyeSayisi"), QStringLiteral("Toplam üye sayısı: [COUNT(MasterData1)]"),
+                                kMargin, 176, kContentWidth, 22, 10, fsBold);
+    count->FrameTyp = qpftTop;
+
+    b.band(QStringLiteral("SayfaSonu"), btPageFooter, 1030, 30, flOnFirstPage | flOnLastPage);
+    TqpMemoView *pageNo = b.text(QStringLiteral("SayfaNo"), QStringLiteral("Sayfa [PAGE#] / [TOTALPAGES]"), kMargin,
+                                 1036, kContentWidth, 20, 8, 0, qptaCenter);
+    pageNo->FrameTyp = qpftTop;
+    pageNo->FrameColor = kRuleColour;
+}
+
+void qpWriteMemberTemplates(const QString &folder)
+{
+    const QDir dir(folder);
+    TqpReport form, list;
+    qpBuildMemberForm(form);
+    form.SaveToFile(dir.filePath(QStringLiteral("UyeForm.qpf")));
+    qpBuildMemberList(list);
+    list.SaveToFile(dir.filePath(QStringLiteral("UyeList.qpf")));
+}
