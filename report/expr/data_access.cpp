@@ -101,6 +101,30 @@ QObject *qpFindComponent(QObject *owner, const QString &name)
     }
 }
 
+void qpGetComponents(QObject *owner, const QMetaObject &cls, QStringList &list, QObject *skip)
+{
+    list.clear();
+    QList<QObject *> searched{owner};
+    for (const QPointer<QObject> &c : containers())
+        searched << c.data();
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        for (QWidget *w : QApplication::topLevelWidgets())
+            searched << w;
+    QList<QObject *> seen;
+    for (QObject *container : std::as_const(searched)) {
+        if (!container || container == skip || seen.contains(container))
+            continue;
+        seen << container;
+        const QString prefix = container == owner ? QString() : container->objectName() + QLatin1Char('.');
+        if (!prefix.isEmpty() && container->objectName().isEmpty())
+            continue; // nothing could name a component of an unnamed window
+        for (QObject *o : container->findChildren<QObject *>())
+            if (o != skip && !o->objectName().isEmpty() && o->metaObject()->inherits(&cls))
+                list << prefix + o->objectName();
+    }
+    list.sort(Qt::CaseInsensitive);
+}
+
 TDataSet *qpGetDataSet(const QString &name)
 {
     return qobject_cast<TDataSet *>(qpFindComponent(qpReportOwner ? qpReportOwner() : nullptr, name));

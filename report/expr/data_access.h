@@ -28,6 +28,11 @@ extern std::function<TDataSet *()> qpDefaultDataSet;
 extern std::function<bool()> qpUseDefaultDataSetName;
 
 QObject *qpFindComponent(QObject *owner, const QString &name);
+// Names of every component of the class on the owner and on every window
+// and registered container (except skip), sorted: the owner's own by name,
+// the others as container "." name. Components are found at any depth of a
+// container, so those of nested frames are listed with their container.
+void qpGetComponents(QObject *owner, const QMetaObject &cls, QStringList &list, QObject *skip = nullptr);
 TDataSet *qpGetDataSet(const QString &name);
 // Resolves `name` into a data set and field name; `dataSet` comes in as the
 // default. The field name is empty unless the data set has that field.

@@ -1,6 +1,9 @@
 #include "report/model/model_globals.h"
+#include "report/model/report_interpreter.h"
+#include "report/expr/expr_globals.h"
 
 #include "report/core/string_table.h"
+#include "report/model/band_aggregates.h"
 #include "report/model/rich_view.h"
 
 TqpReportBase *CurReport = nullptr;
@@ -27,12 +30,19 @@ double qpStartTime = 0;
 int qpTotalPages = 0;
 QString qpRecursionGuard;
 bool qpRegisteringAggregates = false;
+TqpBandBase *qpAggregateTargetBand = nullptr;
 
 TqpPropEditor qpMemoEditor, qpTagEditor, qpRestrEditor, qpHighlightEditor, qpFieldEditor, qpDataSourceEditor,
     qpCrossDataSourceEditor, qpGroupEditor, qpPictureEditor, qpFontEditor;
 
 void qpInitModelGlobals()
 {
+    qpOnAggregate = qpBandAggregate;
+    // Scripts of reports reach the report's names and page formation.
+    if (qpInterpretator && !dynamic_cast<TInterpretator *>(qpInterpretator)) {
+        delete qpInterpretator;
+        qpInterpretator = new TInterpretator;
+    }
     if (TempBitmap)
         return;
     TempBitmap = new TqpBitmap;
@@ -44,6 +54,7 @@ void qpInitModelGlobals()
 
 void qpDoneModelGlobals()
 {
+    qpOnAggregate = nullptr;
     qpDoneRichView();
     delete TempBitmap;
     TempBitmap = nullptr;

@@ -51,6 +51,7 @@ extern double qpStartTime;           // TIME: the time of day it started
 extern int qpTotalPages;             // TOTALPAGES: pages of the previous pass
 extern QString qpRecursionGuard;     // the name being evaluated as an expression
 extern bool qpRegisteringAggregates; // aggregate calls are being collected
+extern TqpBandBase *qpAggregateTargetBand; // the data band receiving those registrations
 
 // Property editors the designer installs; the model only stores them in the
 // property records.

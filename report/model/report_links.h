@@ -102,6 +102,15 @@ public:
     virtual void RequestNewColumn() {}
     virtual bool HasBreakRequests() const { return false; }
     virtual void KeepCurrentY() {}
+    // Aggregates: the name keys carry, whether the band has cross-tab cells,
+    // the data band whose table it reads, and that table (key -> running
+    // value; reading divides averages by the record count).
+    virtual QString BandName() const { return {}; }
+    virtual bool HasCross() const { return false; }
+    virtual TqpBandBase *AggregateBand() const { return nullptr; }
+    virtual void SetAggregateBand(TqpBandBase *) {}
+    virtual void AddAggregateValue(const QString &key, const Variant &value) {}
+    virtual Variant GetAggregateValue(const QString &key) { return 0; }
 };
 
 // Band types whose bands run across the page (cross-tab header, data, footer).

@@ -2,6 +2,7 @@
 
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
+#include "report/engine/prepared_pages.h"
 #include "report/model/model_globals.h"
 #include "report/model/report.h"
 
@@ -86,10 +87,57 @@ void dumpPage(int index, TqpPage *page)
         dumpObject(view);
 }
 
-void dumpEntries(const char *title, const TqpDataDictionary::Entries &entries)
+void dumpEntries(const char *title, const TqpVariables &entries)
 {
-    for (const auto &[name, value] : entries)
-        out(QStringLiteral("  %1 \"%2\" = \"%3\"").arg(QLatin1String(title), name, value));
+    for (int i = 0; i < entries.Count(); ++i)
+        out(QStringLiteral("  %1 \"%2\" = \"%3\"").arg(QLatin1String(title), entries.GetName(i),
+                                                           entries.GetValue(i).toString()));
+}
+
+// A prepared report: per page its paper and the objects as they print.
+void dumpPrepared(const QString &fileName)
+{
+    TqpReport report;
+    TqpEMFPages &pages = report.GetEMFPages();
+    pages.LoadFromFile(fileName);
+    out(QStringLiteral("prepared report %1, %2 pages, printer \"%3\"")
+            .arg(fileName)
+            .arg(pages.GetCount())
+            .arg(report.PrinterName));
+    for (int i = 0; i < pages.GetCount(); ++i) {
+        const TqpPageInfo &info = pages.GetPages(i);
+        out(QStringLiteral("page %1").arg(i + 1));
+        out(QStringLiteral("  paper %1, %2 x %3 (0.1 mm), %4, bin %5")
+                .arg(info.PaperSize)
+                .arg(info.PaperWidth)
+                .arg(info.PaperHeight)
+                .arg(info.Orientation == poLandscape ? QStringLiteral("landscape") : QStringLiteral("portrait"))
+                .arg(info.PaperBin));
+        out(QStringLiteral("  margins %1 %2 %3 %4, use margins %5, sheet %6 x %7")
+                .arg(info.Margins.Left)
+                .arg(info.Margins.Top)
+                .arg(info.Margins.Right)
+                .arg(info.Margins.Bottom)
+                .arg(info.UseMargins ? "yes" : "no")
+                .arg(info.PrnInfo.SheetWidth)
+                .arg(info.PrnInfo.SheetHeight));
+        // One page's objects at a time, so a long report is dumped in little memory.
+        pages.ObjectsToPage(i);
+        for (const TqpView *view : std::as_const(info.Page->Items)) {
+            out(QStringLiteral("    object %1 (kind %2, %3) at %4,%5 size %6x%7")
+                    .arg(view->Name)
+                    .arg(view->Kind)
+                    .arg(view->ClassName())
+                    .arg(view->Left)
+                    .arg(view->Top)
+                    .arg(view->Width)
+                    .arg(view->Height));
+            if (!view->Tag.isEmpty())
+                out(QStringLiteral("      Tag = %1").arg(view->Tag));
+            outLines(QStringLiteral("      "), QStringLiteral("Memo"), view->Memo);
+        }
+        pages.ReleaseObjects(i);
+    }
 }
 
 } // namespace
@@ -97,9 +145,13 @@ void dumpEntries(const char *title, const TqpDataDictionary::Entries &entries)
 int cmdDump(const QStringList &args)
 {
     if (args.size() != 1)
-        throw EqpError(QStringLiteral("usage: qpreport dump FILE.qpf"));
+        throw EqpError(QStringLiteral("usage: qpreport dump FILE.qpf|FILE.qpp"));
     qpInitModelGlobals();
     qpPrinterStartup();
+    if (args[0].endsWith(QLatin1String(".qpp"), Qt::CaseInsensitive)) {
+        dumpPrepared(args[0]);
+        return 0;
+    }
     QFile file(args[0]);
     if (!file.open(QIODevice::ReadOnly))
         throw EqpError(QStringLiteral("cannot read %1: %2").arg(args[0], file.errorString()));
@@ -129,7 +181,7 @@ int cmdDump(const QStringList &args)
         dumpPage(i, report.Pages.GetPages(i));
     out(QStringLiteral("dictionary"));
     dumpEntries("variable", report.Dictionary.Variables);
-    dumpEntries("alias", report.Dictionary.Aliases);
-    dumpEntries("band source", report.Dictionary.BandSources);
+    dumpEntries("alias", report.Dictionary.FieldAliases);
+    dumpEntries("band source", report.Dictionary.BandDatasources);
     return 0;
 }

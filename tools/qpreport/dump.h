@@ -1,5 +1,6 @@
 #pragma once
-// `qpreport dump FILE.qpf`: a readable listing of a template.
+// `qpreport dump FILE.qpf|FILE.qpp`: a readable listing of a template or of
+// a prepared report (chosen by the extension).
 
 #include <QStringList>
 
