@@ -264,9 +264,18 @@ int TqpPage::TopMargin() const
 
 int TqpPage::BottomMargin() const
 {
-    if (!UseMargins)
-        return PrnInfo.SheetHeight;
-    return Margins.Bottom ? PrnInfo.SheetHeight - Margins.Bottom : PrnInfo.SheetOffsetY + PrnInfo.PrintHeight;
+    int bottom = PrnInfo.SheetHeight;
+    if (UseMargins)
+        bottom = Margins.Bottom ? PrnInfo.SheetHeight - Margins.Bottom : PrnInfo.SheetOffsetY + PrnInfo.PrintHeight;
+    if (DocMode == dmPrinting && Formation)
+        bottom -= Formation->PageFooterHeight();
+    return bottom;
+}
+
+void TqpPage::ShowBandByName(const QString &name)
+{
+    if (Formation)
+        Formation->ShowBandByName(name);
 }
 
 int TqpPage::LeftMargin() const

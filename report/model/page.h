@@ -4,16 +4,39 @@
 // a small window shown before the report is built; both keep the dialog
 // fields. The page list reads and writes the pages section of a template.
 
-#include "report/model/view.h"
+#include "report/model/band_view.h"
 #include "report/output/printer.h"
 
 #include <QIODevice>
+#include <memory>
 
 class TqpReport;
+class TqpBand; // run-time band of page formation, defined by the engine
 
 enum TqpPageType : quint8 { ptReport = 0, ptDialog = 1 };
 enum TqpDialogBorder : quint8 { bsSizeable = 2, bsDialog = 3 };
 enum TqpDialogPosition : quint8 { poDesigned = 0, poScreenCenter = 4 };
+
+// Page formation draws (pmNormal) or records the bands it would show, for a
+// sub-report page that is replayed into its owner band (pmBuildList).
+enum TqpPageMode : quint8 { pmNormal, pmBuildList };
+enum TqpBandRecType : quint8 { rtShowBand, rtFirst, rtNext };
+struct TqpBandRec {
+    TqpBand *Band = nullptr;
+    TqpBandRecType Action = rtShowBand;
+};
+
+// Page formation's hold on an initialised page: it owns the run-time bands
+// (so a page destroyed while initialised frees them) and serves what the
+// model asks of formation. The engine implements it, so the model needs no
+// link to the engine.
+class TqpPageFormation {
+public:
+    virtual ~TqpPageFormation() = default;
+    virtual void ShowBandByName(const QString &name) = 0;
+    // Height of the page footer band when it exists, else 0.
+    virtual int PageFooterHeight() const = 0;
+};
 
 // The paper source that stands for "the printer's default".
 constexpr quint32 qpDefaultBin = 0xFFFF;
@@ -63,8 +86,8 @@ public:
     void LoadFromStream(QIODevice &stream);
     void SaveToStream(QIODevice &stream);
 
-    // Page limits in report units, from the margins and the printable area
-    // (page formation subtracts its page footer from the bottom one).
+    // Page limits in report units, from the margins and the printable area;
+    // while printing, the bottom one leaves room for the page footer.
     int TopMargin() const;
     int BottomMargin() const;
     const QList<TqpView *> &Objects() const override { return Items; }
@@ -72,6 +95,63 @@ public:
     int RightMargin() const override;
     int SheetWidth() const override { return PrnInfo.SheetWidth; }
     int SheetHeight() const override { return PrnInfo.SheetHeight; }
+
+    // Formation state, kept by page formation while the page is built.
+    TqpBand *Bands[qpBandTypeCount] = {}; // first band of each type; all exist while initialised
+    bool IsSubReportPage = false;         // formed only inside a sub-report object
+    bool Initialised = false;
+    int CurColumn = 0;        // page column being filled, from 0
+    int ColumnStartY = 0;     // where the column header was last drawn
+    int XShift = 0;           // added to every object's x when written
+    QList<TqpBandRec> BandRecs;
+    TqpPageMode Mode = pmNormal;
+    int ReplayPosition = 0;
+    TqpBand *SuspendedBand = nullptr;
+    int ColumnNumber = 0;     // COLUMN#
+    int RecordNumber = 0;     // CURRENT#
+    TqpBand *LastDrawnBand = nullptr;
+    bool NoRepeatedHeaders = false;
+    int CurrentY = 0;         // top of the next band
+    int BottomLimit = 0;      // lowest y a band may reach on this page
+    // Declared after Bands: it frees the chains they point to.
+    std::unique_ptr<TqpPageFormation> Formation;
+
+    int CurY() const override { return CurrentY; }
+    int CurBottomY() const override { return BottomLimit; }
+    int ColumnNo() const override { return ColumnNumber; }
+    int CurPosition() const override { return RecordNumber; }
+    void SetCurY(int y) override { CurrentY = y; }
+    void ShowBandByName(const QString &name) override;
+
+    // Page formation (defined by the engine library; the model never calls
+    // them). Built once per build, formed once per pass or per record of a
+    // repeating report, released at the end.
+    void InitPage();
+    // Binds objects that show one data field to it and registers the
+    // aggregate calls of footers with their data bands.
+    void PrepareObjects();
+    void TossObjects();
+    void FormPage();
+    void DonePage();
+    // pmNormal draws the band, pmBuildList records it; none does nothing.
+    void ShowBand(TqpBand *band);
+    // Draws the first band of the type, whatever the mode.
+    void ShowBandByType(TqpBandType type);
+    void NewPage();
+    // Closes the page column (or the page, after the last column).
+    void NewColumn(TqpBand *band);
+    // Page footers on every prepared page from PageNo to the last.
+    void DrawPageFooters();
+    int LeftOffset() const { return 0; }
+    bool BandExists(const TqpBand *band) const;
+    void ResetPosition(TqpBand *band, int lineNumber);
+    // The first object of the page with that name, ignoring case.
+    TqpView *FindObject(const QString &name) const;
+    // OnHook(CurView) on every object of the hook list.
+    void AfterPrint();
+    // Compiles the lines into a fresh list and runs it; empty text does nothing.
+    void DoScript(const QStringList &script);
+    void AddRecord(TqpBand *band, TqpBandRecType action);
 
 private:
     void ScriptEditor();

@@ -4,8 +4,6 @@
 #include "data/field.h"
 #include "report/core/conversions.h"
 #include "report/core/string_table.h"
-#include "report/expr/expr_globals.h"
-#include "report/expr/parser.h"
 #include "report/model/model_errors.h"
 
 #include <QCoreApplication>
@@ -15,6 +13,8 @@
 #include <QtEndian>
 
 TqpReportUi qpReportUi;
+TqpProgressUi qpProgressUi;
+std::function<int(TqpReport *report)> qpDesignerHook;
 
 namespace {
 
@@ -129,8 +129,11 @@ TqpReport::TqpReport(QObject *owner) : QObject(owner), FileName(qpLoadStr(kMsgNo
 
 TqpReport::~TqpReport()
 {
+    DisconnectParserCallbacks();
     if (CurReport == this)
         CurReport = nullptr;
+    if (MasterReport == this)
+        MasterReport = nullptr;
 }
 
 void TqpReport::resetAttributes()
@@ -416,20 +419,12 @@ TqpObject *TqpReport::PageAt(int index) const
     return index >= 0 && index < Pages.GetCount() ? Pages.GetPages(index) : nullptr;
 }
 
-void TqpReport::InternalOnGetValue(const QString &name, QString &text)
-{
-    // The application's event first, then the expression itself; display
-    // formats and the dictionary's names come with the expression layer.
-    Variant value;
-    if (OnGetValue)
-        OnGetValue(name, value);
-    if (value.isEmpty() && qpParser)
-        value = qpParser->Calc(name);
-    text = value.isEmpty() ? QString() : value.toString();
-}
-
 void TqpReport::InternalOnEnterRect(QStringList &lines, TqpView *view)
 {
+    // An object bound to a blob field (the member's photo) takes its content.
+    if (view->SourceDataSet && !view->SourceField.isEmpty())
+        if (auto *blob = dynamic_cast<TBlobField *>(view->SourceDataSet->FindField(view->SourceField)))
+            view->GetBlob(blob);
     if (OnBeforePrint)
         OnBeforePrint(lines, view);
 }

@@ -12,7 +12,7 @@
 // layout ships the bytes as a Qt resource, sets the published properties,
 // assigns the resource to ReportForm and calls Loaded().
 
-#include "report/model/dictionary_section.h"
+#include "report/expr/data_dictionary.h"
 #include "report/model/page.h"
 
 #include <QBuffer>
@@ -22,6 +22,7 @@
 #include <memory>
 
 class TqpDataset;
+class TqpEMFPages;
 class TqpPreview;
 class TDataSet;
 class TField;
@@ -49,6 +50,8 @@ enum TqpPreviewButton : quint8 {
     pbPageSetup = 0x80,
 };
 enum TqpReportType : quint8 { rtSimple, rtMultiple };
+// Which page numbers of a print run go to the printer.
+enum TqpPrintPages : quint8 { qpAll, qpOdd, qpEven };
 
 // The marker byte a report writes (the character "X").
 constexpr quint8 qpReportMarker = 88;
@@ -65,6 +68,29 @@ struct TqpReportUi {
     std::function<bool(QString &typed)> AskPassword;
 };
 extern TqpReportUi qpReportUi;
+
+// The progress window that builds, printing and export run inside. The
+// window library installs it; without it (the tool, tests) the work runs
+// directly and progress goes nowhere.
+struct TqpProgressUi {
+    // Shows the window modally with the caption, label prefix and label;
+    // once it is on screen it calls `work` inside its modal loop. Returns
+    // the modal result it was closed with (1 OK, 2 cancel); its cancel
+    // button terminates the report.
+    std::function<int(TqpReport *report, const QString &caption, const QString &prefix, const QString &label,
+                      const std::function<void()> &work)>
+        ShowModal;
+    // Changes the prefix and label of the window on screen and lets events
+    // through (where its cancel button acts).
+    std::function<void(const QString &prefix, const QString &label)> SetLabel;
+    // Closes the window on screen with that modal result.
+    std::function<void(int result)> Close;
+};
+extern TqpProgressUi qpProgressUi;
+
+// The template designer, installed by the designer library; its modal
+// result (mrCancel when it is not installed).
+extern std::function<int(TqpReport *report)> qpDesignerHook;
 
 // Passes prepared page streams through a compression; nothing here
 // enables it, the prepared-page file only asks Enabled.
@@ -124,7 +150,7 @@ public:
 
     // Not published.
     TqpPages Pages{this};
-    TqpDataDictionary Dictionary;
+    TqpDataDictionary Dictionary{this};
     bool PrintToDefault = false;
     bool DoublePassReport = false;
     QString PrinterName;
@@ -136,6 +162,16 @@ public:
     QString Password;
     quint8 ReportMarker = qpReportMarker;
     std::unique_ptr<QBuffer> StoredTemplate;
+    // The prepared pages; created by the engine (GetEMFPages), so the model
+    // needs no link to it.
+    std::shared_ptr<TqpEMFPages> EMFPages;
+    // On after a build; a report loaded from a prepared-report file cannot be built again.
+    bool CanRebuild = false;
+    // Build state: STOPREPORT, the progress window's cancel or a caught
+    // error ends every loop of page formation; the final pass is the last
+    // (or only) pass of a build.
+    bool Terminated = false;
+    bool FinalPass = false;
 
     void Clear();
     void ClearAttribs();
@@ -154,6 +190,58 @@ public:
     void LoadTemplate(const QString &fileName, QStringList &description, QImage &picture, bool load);
     void SetPrinterTo(const QString &printerName);
 
+    // Prepared pages (defined with the engine).
+    TqpEMFPages &GetEMFPages();
+    // Reads the objects of prepared page `index` into its objects page.
+    void BuildPage(int index);
+    // The prepared-report file (.qpp); errors raise EqpError.
+    void SavePreparedReport(const QString &fileName);
+    void LoadPreparedReport(const QString &fileName);
+
+    // Building (defined with the engine). The template is saved before and
+    // restored after, so scripts leave no trace; true when the build ran to
+    // its end. Errors end in a message box and leave no prepared pages.
+    bool PrepareReport();
+    // One build, one or two passes, with or without the progress window;
+    // false when the progress window was cancelled.
+    bool DoPrepareReport();
+    // One pass, then the next one or closing the progress window.
+    void BuildBeforeModal();
+    // One pass over the template pages. Not virtual: the model library holds
+    // the report's virtual table and must not depend on the engine, so the
+    // driver picks the composite's own pass itself.
+    void DoBuildReport();
+    void InternalOnProgress(int pageNo);
+    // Prepares, then shows the prepared pages (defined with the preview).
+    void ShowReport();
+    // Shows the prepared pages in the attached preview control or in a
+    // preview window of its own; nothing without prepared pages.
+    void ShowPreparedReport();
+    // The designer's modal result; cancel while no designer is installed.
+    int DesignReport();
+    bool SavedDoublePass = false; // DoublePassReport when the build started
+    TqpPage *CurrentTemplatePage = nullptr;
+    int CurrentTemplatePageNo = 0; // 1-based
+
+    // Printing the prepared pages (defined with the print run and the print
+    // dialog). The parameters are held between the request and the run.
+    QString PrintPageNumbers; // empty: every page; else a list such as "1,3,5-12"
+    int PrintCopies = 1;
+    bool PrintCollate = true;
+    TqpPrintPages PrintPagesMode = qpAll;
+    // The report's own print entry: the print dialog, then PrintPreparedReport.
+    void PrintPreparedReportDlg();
+    // Stores the parameters and prints, inside the progress window when one
+    // is installed; true when the run went to its end.
+    bool PrintPreparedReport(const QString &pageNumbers, int copies, bool collate, TqpPrintPages printPages);
+    bool PrintBeforeModal();
+    // The print run; false when there is nothing to print, no printer, or
+    // the run was cancelled. A page list that is not one raises EConvertError.
+    bool DoPrintReport(const QString &pageNumbers, int copies, bool collate, TqpPrintPages printPages);
+    // Makes printer `newIndex` of Prn current and re-fits every template
+    // page; false, after an error box, when that printer cannot be used.
+    bool ChangePrinter(int oldIndex, int newIndex);
+
     // The window's stored form.
     QByteArray ReportForm();
     void SetReportForm(const QByteArray &bytes);
@@ -162,8 +250,32 @@ public:
     TqpView *FindObject(const QString &name) const override;
     TqpObject *PageAt(int index) const override;
     void InternalOnGetValue(const QString &name, QString &text) override;
+    // Name resolution (report_values.cpp): the parser's name callback, the
+    // engine names, object properties and constants, and display formats.
+    void GetVariableValue(const QString &name, Variant &value);
+    void GetIntrpValue(const QString &name, Variant &value);
+    static QString FormatValue(const Variant &value, quint32 format, const QString &formatStr);
+    // Before a build: the parser resolves names through this report, and
+    // field references start from its owner and its default data set.
+    void ConnectParserCallbacks();
+    // Undoes the connection when it is this report's (the report is going away).
+    void DisconnectParserCallbacks();
+    // The table that names without a data set part refer to: the one behind
+    // the report's Dataset when that is a TqpDBDataSet.
+    TDataSet *GetDefaultDataSet() const;
+    // Function calls (report_functions.cpp), the parser's function callback:
+    // the registered libraries in turn, else the script functions and object
+    // methods, then the OnUserFunction event. The result starts as "0".
+    void OnGetParsFunction(const QString &name, const Variant &p1, const Variant &p2, const Variant &p3,
+                           Variant &value);
+    // STOPREPORT, NEWPAGE, NEWCOLUMN, SHOWBAND, INC, DEC, SETARRAY, GETARRAY;
+    // any other name is a method of the object it names (CurView without a dot).
+    void GetIntrpFunction(const QString &name, const Variant &p1, const Variant &p2, const Variant &p3,
+                          Variant &value);
     void InternalOnEnterRect(QStringList &lines, TqpView *view) override;
     bool HasOnBeforePrint() const override { return bool(OnBeforePrint); }
+    bool CountingPass() const override { return DoublePassReport && !FinalPass; }
+    void Terminate() override { Terminated = true; }
 
 private:
     void resetAttributes();
@@ -179,6 +291,8 @@ public:
     QList<TqpReport *> Reports; // built one after another; not owned
     // Empties the list of reports and nothing else.
     void Clear() { Reports.clear(); }
+    // Builds every report of the list into this report's prepared pages.
+    void DoBuildReport();
 };
 
 // The current time as the engine stores dates.

@@ -35,6 +35,7 @@ enum TqpRestriction : quint8 {
 enum TqpViewFlag : quint16 { flStretched = 0x0001, flOnHook = 0x8000 };
 
 class TqpDataset; // report data sets live with the expression layer
+class TDataSet;
 class TBlobField; // data-bound content comes from the data layer's blob fields
 
 class TqpView : public TqpObject {
@@ -51,7 +52,7 @@ public:
     TCanvas *Canvas = nullptr;
     TRect DrawRect;
     QStringList ExpandedMemo;
-    TqpDataset *SourceDataSet = nullptr; // set by page formation for a text that is one data field
+    TDataSet *SourceDataSet = nullptr; // bound before formation when the whole text is one data field
     QString SourceField;
     quint8 SaveMode = smQPF;
     QString Name;
@@ -124,11 +125,13 @@ public:
     // The band object of the designer's page containing the top-left corner.
     TqpView *ParentBand() const;
 
+    // The type code (and class name) of a prepared-page entry, then the
+    // record; prepared pages write their objects back with it.
+    void WriteEntry(QIODevice &stream);
+
 protected:
     // Runs the object's compiled script.
     void RunScript();
-    // The type code (and class name) of a prepared-page entry, then the record.
-    void WriteEntry(QIODevice &stream);
 
 private:
     void applyBandAlign(TqpPageBase *page);

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets (expression engine, metafile player, rich text,
-# template reader) into $1 (default build-fuzz). Needs clang and libclang-rt-dev; not part of the normal build.
+# template reader, prepared-report reader) into $1 (default build-fuzz). Needs
+# clang and libclang-rt-dev; not part of the normal build.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build-fuzz}
@@ -52,4 +53,21 @@ $CXX $flags $(pkg-config --cflags Qt6Widgets) -I"$root/platform/printing" -I"$ro
   "$libdir/platform/richedit/libzelvan_richedit.a" "$libdir/platform/graphics/libzelvan_graphics.a" \
   "$libdir/platform/canvas/libzelvan_canvas.a" "$libdir/platform/printing/libzelvan_printing.a" \
   $(pkg-config --libs Qt6Widgets Qt6Sql Qt6PrintSupport sqlite3) -o "$out/fuzz_template"
+# Prepared-report reading: the prepared pages instrumented, with the model
+# objects above; the rest of the engine, which the report class refers to,
+# comes from the normal build.
+obj="$out/engine_prepared_pages.o"
+if [ ! -f "$obj" ] || [ "$root/report/engine/prepared_pages.cpp" -nt "$obj" ] || \
+   [ "$root/report/engine/prepared_pages.h" -nt "$obj" ] || [ "$root/report/model/report.h" -nt "$obj" ]; then
+  $CXX $flags -fsanitize=fuzzer-no-link $(pkg-config --cflags Qt6Widgets) -I"$root/platform/canvas" \
+    -I"$root/platform/richedit" -I"$root/platform/graphics" -I"$root/platform/printing" \
+    -c "$root/report/engine/prepared_pages.cpp" -o "$obj"
+fi
+$CXX $flags $(pkg-config --cflags Qt6Widgets) -I"$root/platform/printing" -I"$root/platform/canvas" "$root/tests/fuzz/fuzz_prepared.cpp" \
+  "$obj" $model_objs "$out/moc_report.o" $(find "$libdir/report/core" -name 'qrc_*.o') -Wl,--start-group \
+  "$libdir/report/engine/libqp_engine.a" "$libdir/report/expr/libqp_expr.a" "$libdir/data/libzelvan_data.a" \
+  "$libdir/report/core/libqp_core.a" "$libdir/platform/richedit/libzelvan_richedit.a" \
+  "$libdir/platform/graphics/libzelvan_graphics.a" "$libdir/platform/canvas/libzelvan_canvas.a" \
+  "$libdir/platform/printing/libzelvan_printing.a" "$libdir/platform/libzelvan_platform.a" -Wl,--end-group \
+  $(pkg-config --libs Qt6Widgets Qt6Sql Qt6PrintSupport sqlite3) -o "$out/fuzz_prepared"
 echo "fuzz targets in $out"

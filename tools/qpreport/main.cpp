@@ -3,15 +3,19 @@
 // (0 success, 1 with a one-line message on stderr).
 
 #include "dump.h"
+#include "member_session.h"
 #include "member_templates.h"
+#include "pdf_output.h"
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
 #include "report/core/variant.h"
 #include "report/expr/expr_globals.h"
 #include "report/expr/interpreter.h"
 #include "report/expr/parser.h"
+#include "report/engine/prepared_pages.h"
 #include "report/expr/variables.h"
 #include "report/model/model_globals.h"
+#include "report/model/report.h"
 #include "report/output/printer.h"
 
 #include <QGuiApplication>
@@ -111,18 +115,62 @@ int cmdCalc(const QStringList &args)
     return calcUsage();
 }
 
+// The engine's globals for the commands that load, build or draw reports.
+struct EngineSession {
+    EngineSession()
+    {
+        qpInitModelGlobals();
+        qpPrinterStartup();
+    }
+    ~EngineSession()
+    {
+        qpPrinterShutdown();
+        qpDoneModelGlobals();
+    }
+};
+
 int cmdTemplates(const QStringList &args)
 {
     if (args.size() != 1)
         return fail(QStringLiteral("usage: qpreport templates FOLDER"));
-    qpInitModelGlobals();
-    qpPrinterStartup();
+    EngineSession engine;
     // Laid out for the virtual printer, so the files do not depend on the
     // printers of the machine that writes them.
     Prn->SetPrinterIndex(Prn->VirtualPrinterIndex);
     qpWriteMemberTemplates(args[0]);
-    qpPrinterShutdown();
-    qpDoneModelGlobals();
+    return 0;
+}
+
+int cmdPrepare(const QStringList &args)
+{
+    const int data = int(args.indexOf(QStringLiteral("--data")));
+    const int out = int(args.indexOf(QStringLiteral("-o")));
+    if (args.size() != 5 || data < 0 || out < 0 || data + 1 >= args.size() || out + 1 >= args.size())
+        return fail(QStringLiteral("usage: qpreport prepare TEMPLATE.qpf --data FOLDER -o OUT.qpp"));
+    const QString folder = args.at(data + 1);
+    const QString output = args.at(out + 1);
+    QStringList rest = args;
+    rest.removeAt(qMax(data, out) + 1);
+    rest.removeAt(qMax(data, out));
+    rest.removeAt(qMin(data, out) + 1);
+    rest.removeAt(qMin(data, out));
+    EngineSession engine;
+    TMemberSession session(folder);
+    const QString error = session.Prepare(rest.first());
+    if (!error.isEmpty())
+        return fail(error);
+    session.qpReport1->SavePreparedReport(output);
+    return 0;
+}
+
+int cmdPdf(const QStringList &args)
+{
+    if (args.size() != 3 || args[1] != QLatin1String("-o"))
+        return fail(QStringLiteral("usage: qpreport pdf IN.qpp -o OUT.pdf"));
+    EngineSession engine;
+    TqpReport report;
+    report.LoadPreparedReport(args[0]);
+    qpWritePdf(report.GetEMFPages(), args[2]);
     return 0;
 }
 
@@ -135,6 +183,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"calc", cmdCalc},
     {"dump", cmdDump},
+    {"pdf", cmdPdf},
+    {"prepare", cmdPrepare},
     {"templates", cmdTemplates},
 };
 

@@ -10,8 +10,8 @@
 
 namespace {
 
-// The member cursor as the program's report data set names it.
-QString field(const QString &name) { return QStringLiteral("[qpDBDataSet1.\"%1\"]").arg(name); }
+// A field of the member cursor, as the registration window names it.
+QString field(const QString &name) { return QStringLiteral("[Table1.\"%1\"]").arg(name); }
 
 // Display formats: category in bits 24-27, variant 16-23, decimals 8-15,
 // decimal separator 0-7.

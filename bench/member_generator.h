@@ -1,0 +1,10 @@
+#pragma once
+// Generated members for the benchmarks: Turkish names, addresses, phones and
+// dues, the same for every run (fixed seed).
+
+#include <QString>
+
+// Fills the Uye.db table of a prepared working folder with `count` members
+// (registration numbers 1 to count) straight through SQL: making the data is
+// not what the benchmarks measure.
+void generateMembers(const QString &path, int count);

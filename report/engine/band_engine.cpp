@@ -1,0 +1,649 @@
+#include "report/engine/band_engine.h"
+
+#include "report/core/exceptions.h"
+#include "report/core/string_table.h"
+#include "report/engine/engine_globals.h"
+#include "report/engine/prepared_pages.h"
+#include "report/expr/data_access.h"
+#include "report/expr/expr_globals.h"
+#include "report/expr/interpreter.h"
+#include "report/expr/parser.h"
+#include "report/expr/report_dataset.h"
+#include "report/expr/std_functions.h"
+#include "report/model/memo_view.h"
+#include "report/model/report.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+void runScript(const QStringList &compiled)
+{
+    if (!compiled.isEmpty() && qpInterpretator)
+        qpInterpretator->DoScript(compiled);
+}
+
+// Bands shown while other bands are being shown: a child that names its
+// parent, a script that shows its own band or asks for a new page in a page
+// header would otherwise recurse until the stack runs out.
+int gDrawNesting = 0;
+
+class NestingScope {
+public:
+    explicit NestingScope(const TqpBand &band)
+    {
+        if (gDrawNesting >= qpMaxBandNesting)
+            throw EqpError(qpLoadStr(qpMsgBandLoop).arg(band.DisplayName()).arg(gDrawNesting));
+        ++gDrawNesting;
+    }
+    ~NestingScope() { --gDrawNesting; }
+    NestingScope(const NestingScope &) = delete;
+    NestingScope &operator=(const NestingScope &) = delete;
+};
+
+// Puts an object back where the template has it, whatever happens while it
+// is written at the band's position.
+class PositionScope {
+public:
+    explicit PositionScope(TqpView &v) : m_view(v), m_left(v.Left), m_top(v.Top) {}
+    ~PositionScope()
+    {
+        m_view.Left = m_left;
+        m_view.Top = m_top;
+    }
+    PositionScope(const PositionScope &) = delete;
+    PositionScope &operator=(const PositionScope &) = delete;
+
+private:
+    TqpView &m_view;
+    int m_left, m_top;
+};
+
+// The count of a data source text that starts with a digit: its leading
+// digits, held at the largest count there is.
+int leadingCount(const QString &text)
+{
+    qint64 n = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            break;
+        n = std::min<qint64>(n * 10 + (c.unicode() - '0'), INT_MAX);
+    }
+    return int(n);
+}
+
+void release(QPointer<TqpDataset> &dataSet, bool &owned)
+{
+    if (dataSet) {
+        try {
+            dataSet->Exit();
+        } catch (const std::exception &) {
+            // A table that went away cannot be put back; releasing goes on.
+        }
+        if (owned)
+            delete dataSet.data();
+    }
+    dataSet = nullptr;
+    owned = false;
+}
+
+} // namespace
+
+TqpDataset *qpResolveDataSet(const QString &name, bool &owned)
+{
+    owned = false;
+    TqpDataset *dataSet = nullptr;
+    if (!name.isEmpty() && name.at(0) >= QLatin1Char('1') && name.at(0) <= QLatin1Char('9')) {
+        auto *counted = new TqpUserDataset;
+        counted->RangeEnd = reCount;
+        counted->RangeEndCount = leadingCount(name);
+        dataSet = counted;
+        owned = true;
+    } else if (const TqpReport *report = qpCurReport()) {
+        dataSet = qobject_cast<TqpDataset *>(qpFindComponent(report->parent(), name));
+    }
+    if (dataSet) {
+        try {
+            dataSet->Init();
+        } catch (...) {
+            if (owned)
+                delete dataSet;
+            throw;
+        }
+    }
+    return dataSet;
+}
+
+TqpBand::TqpBand(TqpBandType type, TqpPage *page) : Parent(page), Typ(type) {}
+
+QString TqpBand::DisplayName() const { return Name.isEmpty() ? qpBandNames().value(Typ) : Name; }
+
+TqpBand::~TqpBand()
+{
+    // The rest of the chain goes too, one band after the other: a page with
+    // thousands of bands of one type must not recurse that deep.
+    for (TqpBand *b = std::exchange(Next, nullptr); b;) {
+        TqpBand *next = std::exchange(b->Next, nullptr);
+        delete b;
+        b = next;
+    }
+    FreeDataSet();
+}
+
+void TqpBand::InitDataSet(const QString &text)
+{
+    if (Typ == btGroupHeader) {
+        SetGroupCondition(text);
+        return;
+    }
+    // A list of band and data set pairs belongs to the cross-tab columns.
+    if (text.contains(QLatin1Char(';')))
+        return;
+    BandDataSet = qpResolveDataSet(text, OwnsDataSet);
+    TqpReport *report = qpCurReport();
+    if (!BandDataSet && Typ == btMasterData && report && report->ReportType == rtSimple && report->Dataset) {
+        // The report's own data set is walked like any other: opened first,
+        // closed again when the band is released.
+        BandDataSet = report->Dataset;
+        BandDataSet->Init();
+    }
+}
+
+void TqpBand::InitColumnDataSet(const QString &name)
+{
+    release(ColumnDataSet, OwnsColumnDataSet);
+    ColumnDataSet = qpResolveDataSet(name, OwnsColumnDataSet);
+}
+
+void TqpBand::FreeDataSet()
+{
+    release(BandDataSet, OwnsDataSet);
+    release(ColumnDataSet, OwnsColumnDataSet);
+}
+
+void TqpBand::SetGeometry(const QRect &r)
+{
+    x = r.left();
+    y = r.top();
+    dx = r.width();
+    dy = r.height();
+}
+
+void TqpBand::SetGroupCondition(const QString &text) { GroupCondition = qpParser->Str2OPZ(text); }
+
+void TqpBand::ResetDataSet(const QString &text)
+{
+    FreeDataSet();
+    InitDataSet(text);
+}
+
+const TqpBand *TqpBand::chainStart() const
+{
+    const TqpBand *b = this;
+    if (!BandDataSet)
+        while (b->Prev)
+            b = b->Prev;
+    return b;
+}
+
+bool TqpBand::drawsChain() const { return qpIsDataBand(Typ) && BandDataSet && Next && !Next->BandDataSet; }
+
+bool TqpBand::HasCross() const
+{
+    return std::any_of(Objects.cbegin(), Objects.cend(), [this](const TqpView *v) {
+        return v->OwnerBand && v->OwnerBand != this && qpIsCrossBand(v->OwnerBand->BandType());
+    });
+}
+
+QString TqpBand::ExtractField(const QString &key, int n)
+{
+    const QStringList fields = key.split(QChar(1));
+    // The last piece is not ended by a code-1 character, so it is no field.
+    return n >= 1 && n < fields.size() ? fields.at(n - 1) : QString();
+}
+
+Variant TqpBand::GetAggregateValue(const QString &key)
+{
+    const Variant value = Values.GetVariable(key);
+    if (ExtractField(key, 2) != QString(QChar(qpAggAvg)))
+        return value;
+    return Count < 1 ? Variant(0) : value / Variant(Count);
+}
+
+bool TqpBand::Draw()
+{
+    if (qpTerminated())
+        return false;
+    const NestingScope nesting(*this);
+    const bool savedBreakable = Breakable;
+    CurView = View;
+    CurBand = this;
+    CalcDY = -1;
+    NewPageRequests = 0;
+    NewColumnRequests = 0;
+    TqpReport *report = qpCurReport();
+    if (report && report->OnBeginBand)
+        report->OnBeginBand(this);
+
+    // A row of band columns that another band left unfinished: go on below it.
+    if (TqpBand *last = Parent->LastDrawnBand; last && last != this && last->BandColumn > 1) {
+        Parent->XShift = last->SavedXShift;
+        Parent->CurrentY += std::max(last->CalcDY, last->dy);
+    }
+
+    KeepCurY = false;
+    if (!SkipScriptOnce)
+        runScript(Script);
+    SkipScriptOnce = false;
+    const int scriptY = Parent->CurrentY;
+    if (qpTerminated()) {
+        Breakable = savedBreakable;
+        return false;
+    }
+    // Counted first: a band shown by the new page may be this one again.
+    const int pageRequests = NewPageRequests, columnRequests = NewColumnRequests;
+    for (int i = 0; i < pageRequests; ++i) {
+        Parent->CurColumn = Parent->ColCount - 1;
+        Parent->NewColumn(this);
+    }
+    for (int i = 0; i < columnRequests; ++i)
+        Parent->NewColumn(this);
+    if (KeepCurY)
+        Parent->CurrentY = scriptY;
+    CurView = View;
+    CurBand = this;
+
+    bool result = false;
+    if (Visible) {
+        if (Typ == btColumnHeader)
+            Parent->ColumnStartY = Parent->CurrentY;
+        if (Typ == btPageFooter)
+            y = Parent->BottomLimit;
+        if (Parent->BandExists(this)) {
+            CalcDY = std::max(CalcDY, dy);
+            if (!isFixed() && Typ != btColumnFooter) {
+                const int h = DoCalcHeight();
+                // A band taller than a whole page is split once it starts a
+                // page; another new page would not give it more room.
+                const auto tallAtTop = [&] {
+                    return Parent->BottomLimit - Parent->TopMargin() < h && Parent->CurrentY == Parent->TopMargin();
+                };
+                if (Parent->CurrentY + h > Parent->BottomLimit && !Breakable) {
+                    if (!tallAtTop()) {
+                        result = true;
+                        if (Parent->IsSubReportPage) {
+                            Breakable = savedBreakable;
+                            return true;
+                        }
+                        CheckPageBreak(0, 10000, false);
+                    }
+                    if (tallAtTop())
+                        Breakable = true;
+                }
+            }
+            Finished = true;
+            if (drawsChain()) {
+                DoDraw();
+                for (TqpBand *b = Next; b; b = b->Next)
+                    if (b->Visible)
+                        b->DoDraw();
+            } else {
+                DoDraw();
+                if (Child)
+                    Child->Draw();
+                if (NewPageAfter && !qpIsDataBand(Typ) && Typ != btGroupHeader)
+                    Parent->NewPage();
+            }
+            if (!Finished)
+                result = true;
+        }
+    } else {
+        if (PrintChildIfInvisible && Child)
+            Child->Draw();
+        if (qpIsDataBand(Typ))
+            DoAggregate();
+    }
+
+    if (!KeepValues && (Typ != btPageFooter || PageNo == qpMasterReport()->GetEMFPages().GetCount() - 1))
+        InitValues();
+    if (report && report->OnEndBand)
+        report->OnEndBand(this);
+    Breakable = savedBreakable;
+    return result;
+}
+
+void TqpBand::DoDraw()
+{
+    if (!Parent->BandExists(this))
+        return;
+    const int savedY = y;
+    if (!isFixed())
+        y = Parent->CurrentY;
+    if (Stretched) {
+        const int h = CalcDY;
+        StretchObjects(h);
+        DrawnDY = h;
+        if (!Breakable)
+            CheckPageBreak(y, h, false);
+        y = Parent->CurrentY;
+        if (Breakable) {
+            DrawPageBreak();
+        } else {
+            const bool subReports = DrawObjects();
+            if (HasCross())
+                drawCrossCells();
+            if (!subReports)
+                Parent->CurrentY += h;
+        }
+        UnStretchObjects();
+    } else {
+        if (!isFixed()) {
+            if (!Breakable)
+                CheckPageBreak(y, dy, false);
+            y = Parent->CurrentY;
+        }
+        if (Breakable) {
+            DrawnDY = CalcDY;
+            DrawPageBreak();
+        } else {
+            const bool subReports = DrawObjects();
+            if (HasCross())
+                drawCrossCells();
+            if (!isFixed() && !subReports)
+                Parent->CurrentY += dy;
+        }
+    }
+
+    // Band columns: records side by side, a new row after the last column.
+    if (Parent->LastDrawnBand != this)
+        BandColumn = 1;
+    Parent->LastDrawnBand = this;
+    if (View && View->Columns > 1 && View->NewColumnAfter == 1) {
+        if (BandColumn == 1)
+            SavedXShift = Parent->XShift;
+        ++BandColumn;
+        if (BandColumn > View->Columns) {
+            Parent->XShift = SavedXShift;
+            BandColumn = 1;
+        } else {
+            Parent->XShift = SavedXShift + (View->ColumnWidth + View->ColumnGap) * (BandColumn - 1);
+            Parent->CurrentY -= CalcDY;
+        }
+    }
+    y = savedY;
+    if (qpIsDataBand(Typ))
+        DoAggregate();
+}
+
+int TqpBand::DoCalcHeight()
+{
+    int h = 0;
+    if (drawsChain()) {
+        h = CalcHeight();
+        for (TqpBand *b = Next; b; b = b->Next) {
+            // Each record measures the following bands afresh.
+            b->CalcDY = -1;
+            h += b->CalcHeight();
+        }
+    } else {
+        h = Stretched ? CalcHeight() : dy;
+    }
+    CalcDY = std::max(CalcDY, h);
+    return h;
+}
+
+int TqpBand::CalcHeight()
+{
+    if (HasCross() && Typ != btPageFooter)
+        drawCrossCells();
+    CurPage = Parent;
+    CurBand = this;
+    m_savedHeights.clear();
+    for (const TqpView *v : std::as_const(Objects))
+        m_savedHeights.append(v->Height);
+    int h = dy;
+    for (TqpView *v : std::as_const(Objects))
+        if (auto *s = dynamic_cast<TqpStretcheable *>(v); s && v->OwnerBand == this)
+            h = std::max(h, v->Top + s->CalcHeight());
+    CalcDY = std::max(CalcDY, h);
+    return h;
+}
+
+void TqpBand::StretchObjects(int height)
+{
+    if (m_savedHeights.size() != Objects.size()) {
+        m_savedHeights.clear();
+        for (const TqpView *v : std::as_const(Objects))
+            m_savedHeights.append(v->Height);
+    }
+    for (TqpView *v : std::as_const(Objects))
+        if (dynamic_cast<TqpStretcheable *>(v) && (v->Flags & flStretched) && v->Height > 0)
+            v->Height = height - v->Top;
+}
+
+void TqpBand::UnStretchObjects()
+{
+    for (qsizetype i = 0; i < Objects.size() && i < m_savedHeights.size(); ++i)
+        Objects.at(i)->Height = m_savedHeights.at(i);
+    m_savedHeights.clear();
+}
+
+bool TqpBand::CheckPageBreak(int atY, int height, bool breaking)
+{
+    if (Typ == btColumnFooter)
+        return false;
+    if (Parent->BottomLimit >= atY + Parent->Bands[btColumnFooter]->dy + height)
+        return false;
+    if (!breaking)
+        Parent->NewColumn(this);
+    return true;
+}
+
+bool TqpBand::DrawObjects()
+{
+    for (TqpView *v : std::as_const(Objects)) {
+        if (v->Kind == vkSubReport && v->Visible) {
+            // Sub-reports are formed by their own engine; until it is there a
+            // band holding one stops the build rather than print without it.
+            CurView = v;
+            throw EqpError(qpLoadStr(qpMsgSubReports).arg(v->Name));
+        }
+        DrawObject(v);
+        if (qpTerminated())
+            break;
+    }
+    return false;
+}
+
+void TqpBand::DrawObject(TqpView *view)
+{
+    CurPage = Parent;
+    CurBand = this;
+    if (view->OwnerBand != this)
+        return; // a cross-tab cell, written with its column
+    auto *memo = dynamic_cast<TqpMemoView *>(view);
+    try {
+        if (!DisableDrawing || Breakable) {
+            const bool hook = memo && (memo->DrawMode == drAll || memo->DrawMode == drAfterCalcHeight);
+            {
+                const PositionScope restore(*view);
+                view->Left += Parent->XShift - Parent->LeftMargin() + Parent->LeftOffset();
+                view->Top += y;
+                QBuffer &stream = *qpMasterReport()->GetEMFPages().GetPages(PageNo).Stream;
+                stream.seek(stream.size());
+                view->StreamOut(stream);
+            }
+            if (hook)
+                Parent->AfterPrint();
+        } else if (!memo || memo->DrawMode == drAll) {
+            // The counting pass writes nothing, but scripts count things.
+            CurView = view;
+            runScript(view->Script);
+        }
+    } catch (const std::exception &e) {
+        qpFormationError(e);
+    }
+}
+
+void TqpBand::InitValues()
+{
+    if (Typ == btGroupHeader) {
+        for (TqpBand *g = this; g; g = g->Next) {
+            CurView = g->View;
+            g->LastGroupValue = qpParser->CalcOPZ(g->GroupCondition);
+        }
+    } else if (AggrBand) {
+        // The totals this band printed restart; keys of per-column copies
+        // carry the column number in front.
+        TqpVariables &table = AggrBand->Values;
+        for (int i = 0; i < table.Count(); ++i) {
+            const QString key = table.GetName(i);
+            const bool perColumn = !key.isEmpty() && key.at(0).isDigit();
+            if (ExtractField(key, perColumn ? 2 : 1).compare(Name, Qt::CaseInsensitive) != 0)
+                continue;
+            const QString code = ExtractField(key, perColumn ? 3 : 2);
+            table.SetValue(i, code == QString(QChar(qpAggMin)) ? Variant(1e300) : Variant(0));
+        }
+        AggrBand->Count = 0;
+    }
+}
+
+void TqpBand::DoAggregate()
+{
+    TqpVariables &table = Values;
+    const bool cross = HasCross();
+    const QString column = QString::number(Parent->ColumnNumber);
+    if (cross) {
+        // Each key registered for the column footer gets a copy for this column.
+        for (int i = 0; i < table.Count(); ++i) {
+            const QString key = table.GetName(i);
+            if (ExtractField(key, 1) != QLatin1String("0"))
+                continue;
+            const QString copy = (column + key.mid(1)).left(255);
+            if (table.IndexOf(copy) < 0) {
+                table.SetVariable(copy, 0);
+                i = -1; // the table changed: scan again
+            }
+        }
+    }
+    QString lastExpression;
+    Variant lastValue = 0;
+    for (int i = 0; i < table.Count(); ++i) {
+        QString key = table.GetName(i);
+        if (cross) {
+            const QString first = ExtractField(key, 1);
+            if (first == QLatin1String("0") || first != column)
+                continue;
+            key = key.mid(key.indexOf(QChar(1)) + 1);
+        }
+        Variant current = table.GetValue(i);
+        const QString code = ExtractField(key, 2);
+        const QString expression = ExtractField(key, 3);
+        const bool countInvisible = ExtractField(key, 4).trimmed() == QLatin1String("1");
+        const ushort function = code.isEmpty() ? 0 : code.at(0).unicode();
+        Variant value = 0;
+        if (function != qpAggCount) {
+            // Several footers summing one expression evaluate it once a record.
+            if (expression != lastExpression) {
+                lastExpression = expression;
+                lastValue = qpParser->Calc(expression);
+            }
+            value = lastValue;
+        }
+        if (current.isNull() || current.isEmpty())
+            current = 0;
+        if (value.isNull() || value.isEmpty())
+            value = 0;
+        if (Visible || countInvisible) {
+            switch (function) {
+            case qpAggSum:
+            case qpAggAvg:
+                current = current + value;
+                break;
+            case qpAggMin:
+                if (value < current)
+                    current = value;
+                break;
+            case qpAggMax:
+                if (current < value)
+                    current = value;
+                break;
+            case qpAggCount:
+                current = current + Variant(1);
+                break;
+            default:
+                break;
+            }
+        }
+        table.SetValue(i, current);
+    }
+    ++Count;
+}
+
+void TqpBand::drawCrossCells()
+{
+    // Cross-tab rows are measured and their cells written by the cross-tab
+    // engine; until it is there such a band stops the build with a clear
+    // error instead of printing a row without its columns.
+    throw EqpError(qpLoadStr(qpMsgCrossCells).arg(DisplayName()));
+}
+
+int TqpBand::DrawPageBreak()
+{
+    // Until objects can be cut between lines, a band that does not fit is
+    // split between its objects: whatever fits above the bottom limit is
+    // written, the rest continues at the top of the next column or page. An
+    // object taller than a whole page is written whole at the top of one,
+    // running past its bottom, rather than lost.
+    struct Saved {
+        int top, height;
+    };
+    QList<Saved> saved;
+    for (TqpView *v : std::as_const(Objects)) {
+        saved.append({v->Top, v->Height});
+        if (v->BandAlign == baBottom)
+            v->Top = CalcDY - v->Height;
+    }
+    if (!CheckPageBreak(y, DrawnDY, true)) {
+        DrawObjects();
+    } else {
+        QList<TqpView *> waiting = Objects;
+        bool afterBreak = false;
+        int highest = 0;
+        while (!waiting.isEmpty() && !qpTerminated()) {
+            const int limit = Parent->BottomLimit - Parent->Bands[btColumnFooter]->dy - y - 2;
+            if (limit <= 0 && (afterBreak || y == Parent->TopMargin()))
+                throw EqpError(qpLoadStr(qpMsgNoRoom).arg(DisplayName()));
+            highest = 0;
+            for (auto it = waiting.begin(); it != waiting.end();) {
+                TqpView *v = *it;
+                const bool starts = v->Top >= 0 && v->Top < limit;
+                if (starts && (v->Top + v->Height < limit || (afterBreak && v->Top == 0))) {
+                    DrawObject(v);
+                    highest = std::max(highest, v->Top + v->Height);
+                    it = waiting.erase(it);
+                    continue;
+                }
+                if (starts)
+                    v->Top = limit; // starts the next slice
+                ++it;
+            }
+            const int shift = std::max(limit, 0);
+            for (TqpView *v : std::as_const(waiting))
+                v->Top -= shift;
+            if (!waiting.isEmpty()) {
+                CheckPageBreak(y, 10000, false);
+                afterBreak = true;
+            }
+            y = Parent->CurrentY;
+        }
+        DrawnDY = highest;
+    }
+    for (qsizetype i = 0; i < Objects.size(); ++i) {
+        Objects.at(i)->Top = saved.at(i).top;
+        Objects.at(i)->Height = saved.at(i).height;
+    }
+    Parent->CurrentY += DrawnDY;
+    return DrawnDY;
+}

@@ -1,0 +1,776 @@
+// Page formation: templates built here in code over a temporary member table
+// are formed into prepared pages, and the pages' objects (texts and places)
+// are read back. Covers emptiness, headers and footers of data levels,
+// groups, line numbers, page headers and footers on first and last pages,
+// the summary, band edges, band columns, script-driven page breaks, the
+// counting pass, child bands, and bad templates that must end in a clear
+// error rather than hang.
+
+#include "data/data_source.h"
+#include "data/member_store.h"
+#include "data/table.h"
+#include "platform_printers.h"
+#include "report/core/exceptions.h"
+#include "report/core/string_table.h"
+#include "report/engine/band_engine.h"
+#include "report/engine/engine_globals.h"
+#include "report/engine/prepared_pages.h"
+#include "report/expr/expr_globals.h"
+#include "report/expr/interpreter.h"
+#include "report/expr/parser.h"
+#include "report/expr/report_dataset.h"
+#include "report/expr/variables.h"
+#include "report/model/memo_view.h"
+#include "report/model/report.h"
+#include "report/model/subreport_view.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+// No printer at all: pages get the virtual printer and the geometry the
+// tests give them.
+class NoPrinters : public TqpPlatformPrinters {
+public:
+    QStringList printerNames() override { return {}; }
+    int currentIndex() override { return -1; }
+    void setCurrentIndex(int) override {}
+    bool isPrinting() override { return false; }
+    QString deviceName() override { return {}; }
+    QString driverName() override { return {}; }
+    QString portName() override { return {}; }
+    std::optional<DeviceMode> deviceMode() override { return std::nullopt; }
+    bool setDeviceMode(const DeviceMode &) override { return false; }
+    std::optional<Geometry> geometry() override { return std::nullopt; }
+    CodeList papers() override { return {}; }
+    CodeList sources() override { return {}; }
+    bool propertiesDialog(DeviceMode &) override { return false; }
+};
+
+// What report scripts reach while a page is formed: variables, CURY, and the
+// calls that steer formation. Names go on to the report's resolver.
+class FormationInterpreter : public TqpInterpretator {
+public:
+    void GetValue(const QString &name, Variant &value) override
+    {
+        if (qpVariables->IndexOf(name) >= 0)
+            value = qpVariables->GetVariable(name);
+        else if (qpParser->OnGetValue)
+            qpParser->OnGetValue(name, value);
+    }
+    void SetValue(const QString &name, const Variant &value) override
+    {
+        if (name.compare(QLatin1String("CURY"), Qt::CaseInsensitive) != 0) {
+            qpVariables->SetVariable(name, value);
+            return;
+        }
+        if (CurBand && CurBand->HasBreakRequests())
+            CurBand->KeepCurrentY();
+        CurPage->SetCurY(value.toInt());
+    }
+    void DoFunction(const QString &name, const Variant &p1, const Variant &, const Variant &, Variant &) override
+    {
+        const QString n = name.toUpper();
+        if (n == QLatin1String("NEWPAGE"))
+            CurBand->RequestNewPage();
+        else if (n == QLatin1String("NEWCOLUMN"))
+            CurBand->RequestNewColumn();
+        else if (n == QLatin1String("SHOWBAND"))
+            CurPage->ShowBandByName(p1.toString());
+        else if (n == QLatin1String("STOPREPORT"))
+            CurReport->Terminate();
+    }
+};
+
+struct Member {
+    int no;
+    const char *name, *province, *blood;
+};
+const Member kMembers[] = {
+    {1, "Ali", "Ankara", "A"},  {2, "Berna", "Ankara", "A"}, {3, "Cem", "Ankara", "B"},
+    {4, "Derya", "Bursa", "B"}, {5, "Emre", "Izmir", "0"},
+};
+// Dues years per member number; members 2 and 4 have none.
+const QList<QPair<int, const char *>> kDues = {{1, "2023"}, {1, "2024"}, {3, "2024"}, {5, "2022"}};
+
+constexpr int kSheetWidth = 600, kSheetHeight = 1000;
+
+} // namespace
+
+class TestBandEngine : public QObject {
+    Q_OBJECT
+
+    NoPrinters m_printers;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QObject> m_form; // the registration window: owner of tables and report
+    TqpReport *m_report = nullptr;
+
+    TTable *table(const QString &name, const QString &file)
+    {
+        auto *t = new TTable(m_form.get());
+        t->setObjectName(name);
+        t->DatabaseName = m_dir->path();
+        t->TableName = file;
+        MemberStore::ConfigureTable(*t);
+        return t;
+    }
+    template <typename T> T *component(const QString &name)
+    {
+        auto *c = new T(m_form.get());
+        c->setObjectName(name);
+        return c;
+    }
+
+    TqpPage *page()
+    {
+        TqpPage *p = m_report->Pages.Add();
+        p->UseMargins = false;
+        p->PrnInfo.SheetWidth = kSheetWidth;
+        p->PrnInfo.SheetHeight = kSheetHeight;
+        return p;
+    }
+    static TqpBandView *band(TqpPage *p, TqpBandType type, int top, int height, const QString &name,
+                             const QString &source = {})
+    {
+        auto *b = new TqpBandView;
+        b->SetBandType(type);
+        b->SetBounds(0, top, kSheetWidth, height);
+        b->Name = name;
+        b->FormatStr = source;
+        b->OwnerPage = p;
+        p->Items.append(b);
+        return b;
+    }
+    // A text inside band `b`, at its top unless told otherwise.
+    static TqpMemoView *text(TqpPage *p, TqpBandView *b, const QString &line, int left = 0, int dyInBand = 0)
+    {
+        auto *m = new TqpMemoView;
+        m->SetBounds(left, b->Top + dyInBand, 100, std::max(1, std::min(b->Height, 18)));
+        m->Memo = QStringList{line};
+        m->Name = QStringLiteral("Memo%1").arg(p->Items.size());
+        m->OwnerPage = p;
+        p->Items.append(m);
+        return m;
+    }
+
+    // One pass over the report's pages, as the driver runs it.
+    void pass()
+    {
+        CurReport = MasterReport = m_report;
+        DocMode = dmPrinting;
+        PageNo = 0;
+        qpAppendMode = false;
+        m_report->Terminated = false;
+        m_report->GetEMFPages().Clear();
+        for (int i = 0; i < m_report->Pages.GetCount(); ++i)
+            m_report->Pages.GetPages(i)->InitPage();
+        for (int i = 0; i < m_report->Pages.GetCount() && !m_report->Terminated; ++i) {
+            TqpPage *p = m_report->Pages.GetPages(i);
+            CurPage = p;
+            p->Mode = pmNormal;
+            p->FormPage();
+            qpAppendMode = false;
+            // The next template page may continue on this one.
+            const TqpPage *next = i + 1 < m_report->Pages.GetCount() ? m_report->Pages.GetPages(i + 1) : nullptr;
+            if (next && next->PrintToPrevPage) {
+                qpAppendMode = true;
+                --PageNo;
+            } else {
+                PageNo = m_report->GetEMFPages().GetCount();
+            }
+        }
+        for (int i = 0; i < m_report->Pages.GetCount(); ++i)
+            m_report->Pages.GetPages(i)->DonePage();
+        DocMode = dmDesigning;
+    }
+    void build()
+    {
+        ErrorFlag = false;
+        ErrorStr.clear();
+        qpHookList.clear();
+        m_report->FinalPass = true;
+        pass();
+    }
+
+    int pageCount() { return m_report->GetEMFPages().GetCount(); }
+    // The texts of prepared page i in writing order, as "text@x,y".
+    QStringList texts(int i)
+    {
+        TqpEMFPages &pages = m_report->GetEMFPages();
+        pages.ObjectsToPage(i);
+        QStringList out;
+        for (const TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
+            out << QStringLiteral("%1@%2,%3").arg(v->Memo.join(QLatin1Char('|'))).arg(v->Left).arg(v->Top);
+        return out;
+    }
+    QStringList allTexts()
+    {
+        QStringList out;
+        for (int i = 0; i < pageCount(); ++i)
+            out << texts(i);
+        return out;
+    }
+    static QStringList withoutPlaces(const QStringList &texts)
+    {
+        QStringList out;
+        for (const QString &t : texts)
+            out << t.left(t.lastIndexOf(QLatin1Char('@')));
+        return out;
+    }
+
+    // The error report ends with a message of that id (its %n places may
+    // hold anything, and more may follow).
+    void expectError(int messageId)
+    {
+        QVERIFY(ErrorFlag);
+        QVERIFY2(ErrorStr.startsWith(qpLoadStr(qpMsgCalcError)), qPrintable(ErrorStr));
+        const QString message = ErrorStr.mid(ErrorStr.lastIndexOf(QChar(13)) + 1);
+        QString pattern = QRegularExpression::escape(qpLoadStr(messageId));
+        pattern.replace(QRegularExpression(QStringLiteral("\\\\?%\\d")), QStringLiteral(".+"));
+        QVERIFY2(QRegularExpression(QLatin1Char('^') + pattern).match(message).hasMatch(), qPrintable(ErrorStr));
+        QVERIFY(m_report->Terminated);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qpPrinterStartup(&m_printers);
+        qpInitModelGlobals();
+        qpInitExpressionGlobals();
+        delete qpInterpretator;
+        qpInterpretator = new FormationInterpreter;
+    }
+
+    void cleanupTestCase()
+    {
+        qpDoneExpressionGlobals();
+        qpDoneModelGlobals();
+        qpPrinterShutdown();
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        MemberStore::PrepareWorkingFolder(m_dir->path());
+        m_form = std::make_unique<QObject>();
+        m_form->setObjectName(QStringLiteral("UyeKayitForm1"));
+        TTable *members = table(QStringLiteral("Table1"), QStringLiteral("Uye.db"));
+        members->Open();
+        for (const Member &m : kMembers) {
+            members->Append();
+            members->FieldByName(QStringLiteral("KayitNo"))->setAsFloat(m.no);
+            members->FieldByName(QStringLiteral("AdiSoyadi"))->setAsString(QString::fromUtf8(m.name));
+            members->FieldByName(QStringLiteral("Vilayet"))->setAsString(QString::fromUtf8(m.province));
+            members->FieldByName(QStringLiteral("KanGrubu"))->setAsString(QString::fromUtf8(m.blood));
+            members->Post();
+        }
+        auto *memberSource = component<TDataSource>(QStringLiteral("DataSource1"));
+        memberSource->setDataSet(members);
+        component<TqpDBDataSet>(QStringLiteral("qpUyeler"))->setDataSource(memberSource);
+
+        TTable *dues = table(QStringLiteral("Table2"), QStringLiteral("Aidat.db"));
+        dues->Open();
+        for (const auto &[no, year] : kDues) {
+            dues->Append();
+            dues->FieldByName(QStringLiteral("KayitNo"))->setAsFloat(no);
+            dues->FieldByName(QStringLiteral("Yil"))->setAsString(QString::fromLatin1(year));
+            dues->Post();
+        }
+        dues->MasterFields = QStringLiteral("KayitNo");
+        dues->IndexFieldNames = QStringLiteral("KayitNo");
+        dues->setMasterSource(memberSource);
+        auto *duesSource = component<TDataSource>(QStringLiteral("DataSource2"));
+        duesSource->setDataSet(dues);
+        component<TqpDBDataSet>(QStringLiteral("qpAidat"))->setDataSource(duesSource);
+
+        auto *none = component<TqpUserDataset>(QStringLiteral("qpBos"));
+        none->RangeEnd = reCount;
+        none->RangeEndCount = 0;
+
+        m_report = new TqpReport(m_form.get());
+        m_report->setObjectName(QStringLiteral("qpReport1"));
+        m_report->ConnectParserCallbacks();
+        qpVariables->Clear();
+        qpMaxPreparedPages = 100000;
+    }
+
+    void cleanup()
+    {
+        CurReport = MasterReport = nullptr;
+        CurPage = nullptr;
+        CurBand = nullptr;
+        CurView = nullptr;
+        m_form.reset();
+        m_report = nullptr;
+    }
+
+    void printIfEmpty_data()
+    {
+        QTest::addColumn<bool>("printIfEmpty");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList nothing;
+        const QStringList frame{"Başlık@0,0", "Özet@0,40"};
+        QTest::newRow("off, no data set") << false << QString() << nothing;
+        QTest::newRow("off, empty data set") << false << QStringLiteral("qpBos") << nothing;
+        QTest::newRow("on, no data set") << true << QString() << frame;
+        QTest::newRow("on, empty data set") << true << QStringLiteral("qpBos") << frame;
+        QTest::newRow("off, records") << false << QStringLiteral("2")
+                                      << QStringList{"Başlık@0,0", "Kayıt@0,40", "Kayıt@0,60", "Özet@0,80"};
+    }
+    void printIfEmpty()
+    {
+        QFETCH(bool, printIfEmpty);
+        QFETCH(QString, source);
+        QFETCH(QStringList, expected);
+        m_report->PrintIfEmpty = printIfEmpty;
+        TqpPage *p = page();
+        text(p, band(p, btReportTitle, 0, 40, QStringLiteral("Baslik")), QStringLiteral("Başlık"));
+        // A data band view with a data source, the only kind that may be empty.
+        text(p, band(p, btMasterData, 100, 20, QStringLiteral("Veri"), source), QStringLiteral("Kayıt"));
+        text(p, band(p, btReportSummary, 200, 30, QStringLiteral("Ozet")), QStringLiteral("Özet"));
+        build();
+        QVERIFY(!ErrorFlag);
+        QCOMPARE(pageCount(), expected.isEmpty() ? 0 : 1);
+        QCOMPARE(allTexts(), expected);
+    }
+
+    void emptyDataHidesHeaderAndFooter()
+    {
+        TqpPage *p = page();
+        text(p, band(p, btMasterHeader, 0, 20, QStringLiteral("Ust")), QStringLiteral("Üst"));
+        text(p, band(p, btMasterData, 30, 20, QStringLiteral("Veri"), QStringLiteral("qpBos")),
+             QStringLiteral("Kayıt"));
+        text(p, band(p, btMasterFooter, 60, 20, QStringLiteral("Alt")), QStringLiteral("Alt"));
+        // A second data band with records keeps its own header and footer.
+        text(p, band(p, btMasterHeader, 90, 20, QStringLiteral("Ust2")), QStringLiteral("Üst2"));
+        text(p, band(p, btMasterData, 120, 20, QStringLiteral("Veri2"), QStringLiteral("1")), QStringLiteral("Kayıt2"));
+        text(p, band(p, btMasterFooter, 150, 20, QStringLiteral("Alt2")), QStringLiteral("Alt2"));
+        build();
+        QVERIFY(!ErrorFlag);
+        QCOMPARE(allTexts(), (QStringList{"Üst2@0,0", "Kayıt2@0,20", "Alt2@0,40"}));
+    }
+
+    void masterWithoutDetails_data()
+    {
+        QTest::addColumn<bool>("printIfSubsetEmpty");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("skipped") << false
+                                 << QStringList{"1 Ali", "2023", "2024", "2 Cem", "2024", "3 Emre", "2022", "Son"};
+        QTest::newRow("PrintIfSubsetEmpty") << true << QStringList{"1 Ali", "2023",    "2024",   "2 Berna", "3 Cem",
+                                                                   "2024",  "4 Derya", "5 Emre", "2022",    "Son"};
+    }
+    void masterWithoutDetails()
+    {
+        QFETCH(bool, printIfSubsetEmpty);
+        QFETCH(QStringList, expected);
+        TqpPage *p = page();
+        TqpBandView *master = band(p, btMasterData, 0, 20, QStringLiteral("Uye"), QStringLiteral("qpUyeler"));
+        if (printIfSubsetEmpty)
+            master->Flags |= flPrintIfSubsetEmpty;
+        text(p, master, QStringLiteral("[LINE#] [Table1.AdiSoyadi]"));
+        text(p, band(p, btDetailData, 40, 20, QStringLiteral("Aidat"), QStringLiteral("qpAidat")),
+             QStringLiteral("[Table2.Yil]"));
+        text(p, band(p, btMasterFooter, 80, 20, QStringLiteral("UyeSonu")), QStringLiteral("Son"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(withoutPlaces(allTexts()), expected);
+        // Every printed band directly below the previous one.
+        const QStringList placed = allTexts();
+        for (int i = 0; i < placed.size(); ++i)
+            QVERIFY2(placed.at(i).endsWith(QStringLiteral(",%1").arg(20 * i)), qPrintable(placed.at(i)));
+    }
+
+    void groupsCloseInnermostFirst()
+    {
+        TqpPage *p = page();
+        TqpBandView *outer = band(p, btGroupHeader, 0, 20, QStringLiteral("Il"), QStringLiteral("[Table1.Vilayet]"));
+        text(p, outer, QStringLiteral("G1 [Table1.Vilayet]"));
+        TqpBandView *inner = band(p, btGroupHeader, 30, 20, QStringLiteral("Kan"), QStringLiteral("[Table1.KanGrubu]"));
+        text(p, inner, QStringLiteral("G2 [Table1.KanGrubu]"));
+        text(p, band(p, btMasterData, 60, 20, QStringLiteral("Uye"), QStringLiteral("qpUyeler")),
+             QStringLiteral("[LINE#]/[LINETHROUGH#] [Table1.AdiSoyadi]"));
+        // Footers pair from the inside out: the higher one closes the inner group.
+        text(p, band(p, btGroupFooter, 90, 20, QStringLiteral("KanSonu")), QStringLiteral("F2 [Table1.KanGrubu]"));
+        text(p, band(p, btGroupFooter, 120, 20, QStringLiteral("IlSonu")), QStringLiteral("F1 [Table1.Vilayet]"));
+        text(p, band(p, btMasterFooter, 150, 20, QStringLiteral("UyeSonu")), QStringLiteral("MF"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        // Footers print with the last record of their group; the first record
+        // after any change is line 1 while the running line goes on.
+        QCOMPARE(withoutPlaces(allTexts()),
+                 (QStringList{"G1 Ankara", "G2 A",      "1/1 Ali",  "2/2 Berna", "F2 A",      "G2 B", "1/3 Cem",
+                              "F2 B",      "F1 Ankara", "G1 Bursa", "G2 B",      "1/4 Derya", "F2 B", "F1 Bursa",
+                              "G1 Izmir",  "G2 0",      "1/5 Emre", "F2 0",      "F1 Izmir",  "MF"}));
+    }
+
+    void firstAndLastPage_data()
+    {
+        QTest::addColumn<int>("headerFlags");
+        QTest::addColumn<int>("footerFlags");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QList<QStringList>>("expected");
+        const int both = flOnFirstPage | flOnLastPage;
+        QTest::newRow("one page, header and footer on first")
+            << int(flOnFirstPage) << int(flOnFirstPage) << 2
+            << QList<QStringList>{{"Başlık@0,0", "Sayfa başı@0,40", "K1@0,70", "K2@0,370", "Sayfa 1@0,960"}};
+        QTest::newRow("one page, neither on first, footer on last")
+            << 0 << int(flOnLastPage) << 2
+            << QList<QStringList>{{"Başlık@0,0", "K1@0,40", "K2@0,340", "Sayfa 1@0,960"}};
+        QTest::newRow("one page, footer on neither")
+            << 0 << 0 << 2 << QList<QStringList>{{"Başlık@0,0", "K1@0,40", "K2@0,340"}};
+        QTest::newRow("two pages, header and footer not on first")
+            << 0 << int(flOnLastPage) << 5
+            << QList<QStringList>{{"Başlık@0,0", "K1@0,40", "K2@0,340", "K3@0,640"},
+                                  {"Sayfa başı@0,0", "K4@0,30", "K5@0,330", "Sayfa 2@0,960"}};
+        QTest::newRow("two pages, footer only on the first")
+            << both << int(flOnFirstPage) << 4
+            << QList<QStringList>{{"Başlık@0,0", "Sayfa başı@0,40", "K1@0,70", "K2@0,370", "Sayfa 1@0,960"},
+                                  {"Sayfa başı@0,0", "K3@0,30", "K4@0,330"}};
+    }
+    void firstAndLastPage()
+    {
+        QFETCH(int, headerFlags);
+        QFETCH(int, footerFlags);
+        QFETCH(int, records);
+        QFETCH(QList<QStringList>, expected);
+        TqpPage *p = page();
+        text(p, band(p, btReportTitle, 0, 40, QStringLiteral("Baslik")), QStringLiteral("Başlık"));
+        TqpBandView *header = band(p, btPageHeader, 50, 30, QStringLiteral("SayfaBasi"));
+        header->Flags = quint16(headerFlags);
+        text(p, header, QStringLiteral("Sayfa başı"));
+        text(p, band(p, btMasterData, 100, 300, QStringLiteral("Veri"), QString::number(records)),
+             QStringLiteral("K[LINE#]"));
+        TqpBandView *footer = band(p, btPageFooter, 900, 40, QStringLiteral("SayfaSonu"));
+        footer->Flags = quint16(footerFlags);
+        text(p, footer, QStringLiteral("Sayfa [PAGE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), expected.size());
+        for (int i = 0; i < pageCount(); ++i)
+            QCOMPARE(texts(i), expected.at(i));
+    }
+
+    void summaryIgnoresColumnFooterHeight()
+    {
+        TqpPage *p = page();
+        text(p, band(p, btMasterData, 0, 85, QStringLiteral("Veri"), QStringLiteral("10")), QStringLiteral("K[LINE#]"));
+        text(p, band(p, btColumnFooter, 100, 50, QStringLiteral("KolonSonu")), QStringLiteral("Kolon sonu"));
+        text(p, band(p, btReportSummary, 200, 90, QStringLiteral("Ozet")), QStringLiteral("Özet"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        // 10 records end at 850, the column footer at 900: the summary's 90
+        // fit only because the footer's 50 no longer count.
+        QCOMPARE(pageCount(), 1);
+        const QStringList placed = texts(0);
+        QCOMPARE(placed.mid(9), (QStringList{"K10@0,765", "Kolon sonu@0,850", "Özet@0,900"}));
+    }
+
+    void objectOnABandEdge()
+    {
+        TqpPage *p = page();
+        TqpBandView *title = band(p, btReportTitle, 0, 30, QStringLiteral("Baslik"));
+        text(p, title, QStringLiteral("Başlık"));
+        TqpBandView *data = band(p, btMasterData, 30, 20, QStringLiteral("Veri"), QStringLiteral("3"));
+        text(p, data, QStringLiteral("K[LINE#]"), 0, 5);
+        // On the edge between title (type 0) and data (type 5): the title's,
+        // so it prints once and not with every record.
+        text(p, data, QStringLiteral("Kenar"), 200);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(texts(0), (QStringList{"Başlık@0,0", "Kenar@200,30", "K1@0,35", "K2@0,55", "K3@0,75"}));
+    }
+
+    void threeBandColumns()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("5"));
+        data->Columns = 3;
+        data->ColumnWidth = 150;
+        data->ColumnGap = 10;
+        text(p, data, QStringLiteral("K[LINE#]"), 5);
+        text(p, band(p, btMasterFooter, 40, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        // Three side by side, a new row, and the footer below the unfinished row.
+        QCOMPARE(texts(0), (QStringList{"K1@5,0", "K2@165,0", "K3@325,0", "K4@5,20", "K5@165,20", "Son@0,40"}));
+    }
+
+    void scriptBreaksPages()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("3"));
+        data->Script = QStringList{QStringLiteral("if [LINE#] = 2 then begin NEWPAGE; NEWPAGE; CURY := 500 end")};
+        text(p, data, QStringLiteral("K[LINE#] [PAGE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 3);
+        QCOMPARE(texts(0), QStringList{"K1 1@0,0"});
+        QCOMPARE(texts(1), QStringList{});
+        QCOMPARE(texts(2), (QStringList{"K2 3@0,500", "K3 3@0,520"}));
+    }
+
+    void tallBandIsSplit_data()
+    {
+        QTest::addColumn<bool>("titleFirst");
+        QTest::addColumn<QList<QStringList>>("expected");
+        const QList<QStringList> split{{"A@0,0", "B@0,600"}, {"C@0,202", "Son@0,220"}};
+        QTest::newRow("met at the top of a page") << false << split;
+        QTest::newRow("met lower, moves to a new page first") << true << (QList<QStringList>{{"Başlık@0,0"}} + split);
+    }
+    void tallBandIsSplit()
+    {
+        QFETCH(bool, titleFirst);
+        QFETCH(QList<QStringList>, expected);
+        TqpPage *p = page();
+        TqpBandView *title = band(p, btReportTitle, 0, 40, QStringLiteral("Baslik"));
+        text(p, title, QStringLiteral("Başlık"));
+        title->Visible = titleFirst;
+        // Taller than the page, and not marked as breakable.
+        TqpBandView *data = band(p, btMasterData, 100, 1500, QStringLiteral("Veri"), QStringLiteral("1"));
+        text(p, data, QStringLiteral("A"));
+        text(p, data, QStringLiteral("B"), 0, 600);
+        text(p, data, QStringLiteral("C"), 0, 1200);
+        text(p, band(p, btMasterFooter, 1700, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), expected.size());
+        for (int i = 0; i < pageCount(); ++i)
+            QCOMPARE(texts(i), expected.at(i));
+    }
+
+    void pageColumns()
+    {
+        TqpPage *p = page();
+        p->ColCount = 2;
+        p->ColGap = 20; // columns (600 - 20) / 2 = 290 wide
+        text(p, band(p, btColumnHeader, 0, 20, QStringLiteral("KolonBasi")), QStringLiteral("KB"));
+        TqpBandView *header = band(p, btMasterHeader, 30, 20, QStringLiteral("Ust"));
+        header->Flags |= flRepeatHeader;
+        text(p, header, QStringLiteral("Üst"));
+        text(p, band(p, btMasterData, 60, 300, QStringLiteral("Veri"), QStringLiteral("5")),
+             QStringLiteral("K[LINE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 1);
+        QCOMPARE(texts(0), (QStringList{"KB@0,0", "Üst@0,20", "K1@0,40", "K2@0,340", "K3@0,640", "KB@310,0",
+                                        "Üst@310,20", "K4@310,40", "K5@310,340"}));
+    }
+
+    void appendedPage_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QList<QStringList>>("expected");
+        // The footer drawn at the end of the first template page stays the
+        // only one; the second continues where the first ended.
+        QTest::newRow("room left") << 2
+                                   << QList<QStringList>{{"K1@0,0", "K2@0,20", "Son@0,960", "İki@0,40", "L1@0,60"}};
+        QStringList full;
+        for (int i = 1; i <= 48; ++i)
+            full << QStringLiteral("K%1@0,%2").arg(i).arg(20 * (i - 1));
+        QTest::newRow("first page full") << 48 << QList<QStringList>{full << "Son@0,960", {"İki@0,0", "L1@0,20"}};
+    }
+    void appendedPage()
+    {
+        QFETCH(int, records);
+        QFETCH(QList<QStringList>, expected);
+        TqpPage *first = page();
+        text(first, band(first, btMasterData, 0, 20, QStringLiteral("Veri"), QString::number(records)),
+             QStringLiteral("K[LINE#]"));
+        text(first, band(first, btPageFooter, 900, 40, QStringLiteral("SayfaSonu")), QStringLiteral("Son"));
+        TqpPage *second = page();
+        second->PrintToPrevPage = true;
+        text(second, band(second, btReportTitle, 0, 20, QStringLiteral("Baslik2")), QStringLiteral("İki"));
+        text(second, band(second, btMasterData, 30, 20, QStringLiteral("Veri2"), QStringLiteral("1")),
+             QStringLiteral("L[LINE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), expected.size());
+        for (int i = 0; i < pageCount(); ++i)
+            QCOMPARE(texts(i), expected.at(i));
+    }
+
+    void millionRecordsIntoOnePageFooter()
+    {
+        // Records that take no room all land on one page; the footer counts them.
+        TqpPage *p = page();
+        band(p, btMasterData, 0, 0, QStringLiteral("Veri"), QStringLiteral("1000000"));
+        text(p, band(p, btPageFooter, 900, 40, QStringLiteral("SayfaSonu")), QStringLiteral("[CURRENT#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(allTexts(), QStringList{"1000001@0,960"});
+    }
+
+    void showBandFromScript()
+    {
+        TqpPage *p = page();
+        TqpBandView *title = band(p, btReportTitle, 0, 40, QStringLiteral("Baslik"));
+        title->Script = QStringList{QStringLiteral("SHOWBAND(Ek)")};
+        text(p, title, QStringLiteral("Başlık"));
+        text(p, band(p, btChild, 300, 25, QStringLiteral("Ek")), QStringLiteral("Ek"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(texts(0), (QStringList{"Ek@0,0", "Başlık@0,25"}));
+    }
+
+    void countingPassWritesOnlyBreakableBands()
+    {
+        m_report->DoublePassReport = true;
+        TqpPage *p = page();
+        TqpBandView *title = band(p, btReportTitle, 0, 30, QStringLiteral("Baslik"));
+        title->Flags |= flBreaked;
+        text(p, title, QStringLiteral("Başlık"));
+        TqpMemoView *counted =
+            text(p, band(p, btMasterData, 40, 20, QStringLiteral("Veri"), QStringLiteral("qpUyeler")),
+                 QStringLiteral("[Table1.AdiSoyadi]"));
+        counted->Script = QStringList{QStringLiteral("N := N + 1")};
+        qpVariables->SetVariable(QStringLiteral("N"), 0);
+        ErrorFlag = false;
+        qpHookList.clear();
+
+        m_report->FinalPass = false;
+        DisableDrawing = true;
+        pass();
+        DisableDrawing = false;
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QVERIFY(p->Initialised); // the bands live on into the final pass
+        QCOMPARE(qpVariables->GetVariable(QStringLiteral("N")).toInt(), 5);
+        QCOMPARE(allTexts(), QStringList{"Başlık@0,0"});
+
+        m_report->FinalPass = true;
+        pass();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QVERIFY(!p->Initialised);
+        QCOMPARE(qpVariables->GetVariable(QStringLiteral("N")).toInt(), 10);
+        QCOMPARE(withoutPlaces(allTexts()), (QStringList{"Başlık", "Ali", "Berna", "Cem", "Derya", "Emre"}));
+    }
+
+    void childBands_data()
+    {
+        QTest::addColumn<QString>("child");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("names a band") << QStringLiteral("cocuk") << QStringList{"Başlık@0,0", "Çocuk@0,40", "K1@0,65"};
+        QTest::newRow("names nothing") << QStringLiteral("Yok") << QStringList{"Başlık@0,0", "K1@0,40"};
+    }
+    void childBands()
+    {
+        QFETCH(QString, child);
+        QFETCH(QStringList, expected);
+        TqpPage *p = page();
+        TqpBandView *title = band(p, btReportTitle, 0, 40, QStringLiteral("Baslik"));
+        title->ChildBand = child;
+        text(p, title, QStringLiteral("Başlık"));
+        text(p, band(p, btChild, 300, 25, QStringLiteral("Cocuk")), QStringLiteral("Çocuk"));
+        text(p, band(p, btMasterData, 100, 20, QStringLiteral("Veri"), QStringLiteral("1")),
+             QStringLiteral("K[LINE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(allTexts(), expected);
+    }
+
+    void errorText()
+    {
+        TqpPage *p = page();
+        TqpMemoView *m = text(p, band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("2")),
+                              QStringLiteral("[Yok.Alan]"));
+        m->Memo.append(QStringLiteral("ikinci satır"));
+        m->Name = QStringLiteral("Hatali");
+        build();
+        QVERIFY(ErrorFlag);
+        const QChar cr(13);
+        const QString head = qpLoadStr(qpMsgCalcError) + cr + QStringLiteral("[Yok.Alan]") + cr +
+                             QStringLiteral("ikinci satır") + cr + cr + QStringLiteral("Rapor : qpReport1") + cr +
+                             QStringLiteral("Nesne : Hatali") + cr + cr;
+        QVERIFY2(ErrorStr.startsWith(head), qPrintable(ErrorStr));
+        QVERIFY(ErrorStr.size() > head.size()); // the error's own message follows
+        QVERIFY(m_report->Terminated);
+        QCOMPARE(pageCount(), 1);
+        QCOMPARE(texts(0), QStringList{}); // nothing written after the error
+    }
+
+    void badTemplatesEndWithAnError_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("message");
+        QTest::newRow("child bands in a loop") << QStringLiteral("childLoop") << int(qpMsgBandLoop);
+        QTest::newRow("group condition fails") << QStringLiteral("badGroup") << int(qpMsgUnknownName);
+        QTest::newRow("data set fails on Next") << QStringLiteral("badNext") << 0;
+        QTest::newRow("NEWPAGE in every band") << QStringLiteral("newPageEverywhere") << int(qpMsgBandLoop);
+        QTest::newRow("data that never ends") << QStringLiteral("endless") << int(qpMsgPageLimit);
+        QTest::newRow("a million records, footer fills the page") << QStringLiteral("noRoom") << int(qpMsgNoRoom);
+        QTest::newRow("script that does not compile") << QStringLiteral("badScript") << int(qpMsgScriptError);
+        QTest::newRow("a sub-report") << QStringLiteral("subReport") << int(qpMsgSubReports);
+    }
+    void badTemplatesEndWithAnError()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, message);
+        TqpPage *p = page();
+        TqpBandView *title = band(p, btReportTitle, 0, 30, QStringLiteral("Baslik"));
+        text(p, title, QStringLiteral("Başlık"));
+        TqpBandView *data = band(p, btMasterData, 40, 20, QStringLiteral("Veri"), QStringLiteral("qpUyeler"));
+        text(p, data, QStringLiteral("[Table1.AdiSoyadi]"));
+        if (kind == QLatin1String("childLoop")) {
+            title->ChildBand = QStringLiteral("Cocuk");
+            band(p, btChild, 300, 20, QStringLiteral("Cocuk"))->ChildBand = QStringLiteral("Baslik");
+        } else if (kind == QLatin1String("badGroup")) {
+            band(p, btGroupHeader, 35, 2, QStringLiteral("Grup"), QStringLiteral("[Table1.Yok]"));
+        } else if (kind == QLatin1String("badNext")) {
+            auto *broken = component<TqpUserDataset>(QStringLiteral("qpBozuk"));
+            broken->OnNext = [](TqpDataset *) { throw EqpError(QStringLiteral("Disk okunamadı")); };
+            data->FormatStr = QStringLiteral("qpBozuk");
+        } else if (kind == QLatin1String("newPageEverywhere")) {
+            text(p, band(p, btPageHeader, 100, 20, QStringLiteral("SayfaBasi")), QStringLiteral("Sayfa başı"));
+            text(p, band(p, btPageFooter, 900, 20, QStringLiteral("SayfaSonu")), QStringLiteral("Sayfa sonu"));
+            for (TqpView *v : std::as_const(p->Items))
+                if (v->Kind == vkBand)
+                    v->Script = QStringList{QStringLiteral("NEWPAGE")};
+        } else if (kind == QLatin1String("endless")) {
+            qpMaxPreparedPages = 40;
+            component<TqpUserDataset>(QStringLiteral("qpSonsuz"));
+            data->FormatStr = QStringLiteral("qpSonsuz");
+            data->Flags |= flFormNewPage;
+        } else if (kind == QLatin1String("noRoom")) {
+            title->Visible = false;
+            data->FormatStr = QStringLiteral("1000000");
+            band(p, btPageFooter, 500, kSheetHeight, QStringLiteral("SayfaSonu"));
+        } else if (kind == QLatin1String("badScript")) {
+            data->Script = QStringList{QStringLiteral("if then")};
+        } else if (kind == QLatin1String("subReport")) {
+            auto *sub = new TqpSubReportView;
+            sub->Name = QStringLiteral("Alt");
+            sub->SetBounds(10, 42, 100, 10);
+            sub->SubPage = 1;
+            p->Items.append(sub);
+            page(); // the page it shows
+        }
+        build();
+        if (message)
+            expectError(message);
+        else
+            QVERIFY2(ErrorFlag && ErrorStr.endsWith(QChar(13) + QStringLiteral("Disk okunamadı")),
+                     qPrintable(ErrorStr));
+        QVERIFY(m_report->Terminated);
+        QVERIFY(!p->Initialised);
+        QVERIFY(pageCount() <= qpMaxPreparedPages);
+    }
+
+    void stopReportEndsFormation()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("qpUyeler"));
+        data->Script = QStringList{QStringLiteral("if [LINE#] = 3 then STOPREPORT")};
+        text(p, data, QStringLiteral("[Table1.AdiSoyadi]"));
+        text(p, band(p, btReportSummary, 100, 20, QStringLiteral("Ozet")), QStringLiteral("Özet"));
+        build();
+        QVERIFY(!ErrorFlag);
+        QVERIFY(m_report->Terminated);
+        QCOMPARE(withoutPlaces(allTexts()), (QStringList{"Ali", "Berna"}));
+    }
+};
+
+QTEST_MAIN(TestBandEngine)
+#include "test_band_engine.moc"

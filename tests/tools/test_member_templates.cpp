@@ -1,0 +1,186 @@
+// The two shipped print templates: they are what the generator makes, and
+// prepared over the member table they print what the operator expects; the
+// tool takes the same path from template to prepared report to PDF.
+
+#include "member_generator.h"
+#include "member_session.h"
+#include "member_store.h"
+#include "report/engine/prepared_pages.h"
+#include "report/expr/expr_globals.h"
+#include "report/model/memo_view.h"
+#include "report/model/model_globals.h"
+#include "report/model/report.h"
+#include "report/output/printer.h"
+#include "table.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString run(const QStringList &args, int *exitCode = nullptr)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(QPREPORT_BIN), args);
+    tool.waitForFinished(120000);
+    if (exitCode)
+        *exitCode = tool.exitCode();
+    return QString::fromUtf8(tool.readAllStandardOutput()) + QString::fromUtf8(tool.readAllStandardError());
+}
+
+// Everything but the file's place and the moment of saving.
+QString dumpWithoutDates(const QString &file)
+{
+    QStringList lines = run({QStringLiteral("dump"), file}).split(QLatin1Char('\n'));
+    lines.removeIf([](const QString &l) {
+        return l.startsWith(QLatin1String("template ")) || l.startsWith(QLatin1String("created "));
+    });
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The texts of every text object of a prepared page, top to bottom.
+QStringList pageTexts(TqpEMFPages &pages, int index)
+{
+    pages.ObjectsToPage(index);
+    QList<TqpView *> items = pages.GetPages(index).Page->Items;
+    std::stable_sort(items.begin(), items.end(),
+                     [](const TqpView *a, const TqpView *b) { return a->Top < b->Top || (a->Top == b->Top && a->Left < b->Left); });
+    QStringList texts;
+    for (const TqpView *v : std::as_const(items))
+        if (dynamic_cast<const TqpMemoView *>(v))
+            texts << v->Memo.join(QLatin1Char(' '));
+    return texts;
+}
+
+} // namespace
+
+class TestMemberTemplates : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString shipped(const char *name) const { return QDir(QStringLiteral(SHIPPED_TEMPLATES)).filePath(QLatin1String(name)); }
+
+private slots:
+    void initTestCase()
+    {
+        qpInitExpressionGlobals();
+        qpInitModelGlobals();
+        qpPrinterStartup();
+        MemberStore::PrepareWorkingFolder(m_dir.path());
+        generateMembers(QDir(m_dir.path()).filePath(QStringLiteral("Uye.db")), 50);
+    }
+    void cleanupTestCase()
+    {
+        qpPrinterShutdown();
+        qpDoneModelGlobals();
+        qpDoneExpressionGlobals();
+    }
+
+    void shippedTemplatesAreWhatTheGeneratorMakes()
+    {
+        QTemporaryDir out;
+        int rc = -1;
+        run({QStringLiteral("templates"), out.path()}, &rc);
+        QCOMPARE(rc, 0);
+        for (const char *name : {"UyeForm.qpf", "UyeList.qpf"}) {
+            const QString fresh = dumpWithoutDates(QDir(out.path()).filePath(QLatin1String(name)));
+            QVERIFY2(fresh.contains(QLatin1String("object ")), qPrintable(fresh.left(300)));
+            QCOMPARE(dumpWithoutDates(shipped(name)), fresh);
+        }
+    }
+
+    // Every member in cursor order, a count, the date and "Sayfa n / m".
+    void memberListPrintsEveryMember()
+    {
+        TMemberSession session(m_dir.path());
+        QCOMPARE(session.Prepare(shipped("UyeList.qpf")), QString());
+        TqpEMFPages &pages = session.qpReport1->GetEMFPages();
+        QVERIFY(pages.GetCount() >= 2);
+        QStringList all;
+        for (int i = 0; i < pages.GetCount(); ++i) {
+            const QStringList texts = pageTexts(pages, i);
+            QVERIFY2(texts.contains(QStringLiteral("Sayfa %1 / %2").arg(i + 1).arg(pages.GetCount())),
+                     qPrintable(texts.join(QLatin1Char('|'))));
+            QVERIFY(texts.contains(QStringLiteral("ÜYE LİSTESİ")));
+            all << texts;
+        }
+        QVERIFY(all.contains(QStringLiteral("Toplam üye sayısı: 50")));
+        QVERIFY(all.contains(QStringLiteral("Baskı tarihi: ") + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
+        // The names appear in the cursor's order.
+        session.Table1->First();
+        int at = 0;
+        while (!session.Table1->Eof()) {
+            const QString name = session.Table1->FieldByName(QStringLiteral("AdiSoyadi"))->AsString();
+            const int found = int(all.indexOf(name, at));
+            QVERIFY2(found >= at, qPrintable(name));
+            at = found + 1;
+            session.Table1->Next();
+        }
+    }
+
+    void memberListFollowsTheCursorFilter()
+    {
+        TMemberSession session(m_dir.path());
+        session.Table1->setFilter(QStringLiteral("[KayitNo]='7'"));
+        session.Table1->setFiltered(true);
+        QCOMPARE(session.Prepare(shipped("UyeList.qpf")), QString());
+        QCOMPARE(session.qpReport1->GetEMFPages().GetCount(), 1);
+        QVERIFY(pageTexts(session.qpReport1->GetEMFPages(), 0).contains(QStringLiteral("Toplam üye sayısı: 1")));
+    }
+
+    // The current member only, on one page, money in Turkish form.
+    void memberFormPrintsTheCurrentMember()
+    {
+        TMemberSession session(m_dir.path());
+        session.Table1->First();
+        session.Table1->MoveBy(11);
+        const QString name = session.Table1->FieldByName(QStringLiteral("AdiSoyadi"))->AsString();
+        QCOMPARE(session.Prepare(shipped("UyeForm.qpf")), QString());
+        QCOMPARE(session.qpReport1->GetEMFPages().GetCount(), 1);
+        const QStringList texts = pageTexts(session.qpReport1->GetEMFPages(), 0);
+        QVERIFY2(texts.contains(name), qPrintable(texts.join(QLatin1Char('|'))));
+        QVERIFY(texts.contains(QStringLiteral("12")));
+        QVERIFY(texts.contains(QStringLiteral("120,00 TL")));
+        QVERIFY(texts.contains(QStringLiteral("Nüfus Hüviyet Bilgileri")));
+        // The cursor stays on the member that was printed.
+        QCOMPARE(session.Table1->FieldByName(QStringLiteral("AdiSoyadi"))->AsString(), name);
+    }
+
+    void toolPreparesAndWritesPdf()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        const QString qpp = QDir(m_dir.path()).filePath(QStringLiteral("liste.qpp"));
+        const QString pdf = QDir(m_dir.path()).filePath(QStringLiteral("liste.pdf"));
+        int rc = -1;
+        QString out = run({QStringLiteral("prepare"), shipped("UyeList.qpf"), QStringLiteral("--data"), m_dir.path(),
+                           QStringLiteral("-o"), qpp},
+                          &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        out = run({QStringLiteral("pdf"), qpp, QStringLiteral("-o"), pdf}, &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed; make deps installs it");
+        QProcess text;
+        text.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(content.contains(QStringLiteral("ÜYE LİSTESİ")), qPrintable(content.left(500)));
+        QVERIFY(content.contains(QRegularExpression(QStringLiteral("Sayfa 1 / \\d"))));
+        QVERIFY(content.contains(QStringLiteral("Toplam üye sayısı: 50")));
+
+        // A template that is not there is a one-line error.
+        out = run({QStringLiteral("prepare"), QStringLiteral("/yok/UyeList.qpf"), QStringLiteral("--data"), m_dir.path(),
+                   QStringLiteral("-o"), qpp},
+                  &rc);
+        QCOMPARE(rc, 1);
+        QVERIFY(out.contains(QLatin1String("qpreport:")));
+    }
+};
+
+QTEST_MAIN(TestMemberTemplates)
+#include "test_member_templates.moc"
