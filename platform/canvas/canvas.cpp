@@ -217,6 +217,10 @@ void TCanvas::drawRun(int x, int y, const QString &text, bool rtl)
         pen += adv[i];
         ++g;
     }
+    // Nothing to draw; Qt's underline of an empty glyph run reads before its
+    // positions and crashes (an underlined text with an empty line).
+    if (positions.isEmpty())
+        return;
     QGlyphRun run;
     run.setRawFont(c.raw);
     run.setGlyphIndexes(glyphs.mid(0, positions.size()));
