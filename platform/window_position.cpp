@@ -2,7 +2,9 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QWidget>
+#include <climits>
 
 namespace {
 
@@ -27,4 +29,33 @@ void CentreOnWindow(QWidget *window, const QWidget *owner)
         centreIn(window, owner->frameGeometry());
     else
         CentreOnScreen(window);
+}
+
+void SaveWindowPlacement(QSettings &settings, const QString &key, const QWidget *window)
+{
+    const bool maximized = window->isMaximized();
+    const QRect bounds = maximized ? window->normalGeometry() : window->geometry();
+    const QString prefix = key + QLatin1Char('/');
+    settings.setValue(prefix + QLatin1String("XPosition"), bounds.x());
+    settings.setValue(prefix + QLatin1String("YPosition"), bounds.y());
+    settings.setValue(prefix + QLatin1String("Width"), bounds.width());
+    settings.setValue(prefix + QLatin1String("Height"), bounds.height());
+    settings.setValue(prefix + QLatin1String("Maximized"), maximized);
+}
+
+void RestoreWindowPlacement(QSettings &settings, const QString &key, QWidget *window)
+{
+    const QString prefix = key + QLatin1Char('/');
+    const bool maximized = settings.value(prefix + QLatin1String("Maximized"), true).toBool();
+    const QRect current = window->geometry();
+    // A damaged value reads as 0; a window without size would be lost.
+    const auto number = [&](const char *name, int fallback, int least) {
+        bool ok = false;
+        const int v = settings.value(prefix + QLatin1String(name), fallback).toInt(&ok);
+        return ok && v >= least ? v : fallback;
+    };
+    window->setGeometry(number("XPosition", current.x(), INT_MIN), number("YPosition", current.y(), INT_MIN),
+                        number("Width", current.width(), 1), number("Height", current.height(), 1));
+    window->setWindowState(maximized ? (window->windowState() | Qt::WindowMaximized)
+                                     : (window->windowState() & ~Qt::WindowMaximized));
 }

@@ -1,9 +1,19 @@
 #pragma once
 // Where a window appears when it is shown.
 
+class QSettings;
+class QString;
 class QWidget;
 
 // Centres `window` on the screen it is on (the primary screen by default).
 void CentreOnScreen(QWidget *window);
 // Centres `window` over `owner`; on the screen when there is no owner.
 void CentreOnWindow(QWidget *window, const QWidget *owner);
+
+// Stored placement of a window under `key`: "XPosition", "YPosition",
+// "Width", "Height" (the normal bounds, also while maximised) and
+// "Maximized".
+void SaveWindowPlacement(QSettings &settings, const QString &key, const QWidget *window);
+// Reads "Maximized" (default true) into the window state, then the bounds
+// (defaults: the window's current ones). The window is not shown.
+void RestoreWindowPlacement(QSettings &settings, const QString &key, QWidget *window);

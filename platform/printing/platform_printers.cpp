@@ -1,7 +1,10 @@
 #include "platform_printers.h"
 
+#include "canvas.h"
+
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cmath>
@@ -10,6 +13,7 @@
 struct TqtPlatformPrinters::State {
     QList<QPrinterInfo> printers;
     std::unique_ptr<QPrinter> printer; // the current one, carrying its settings
+    std::unique_ptr<TCanvas> job;      // the open print job's canvas
 };
 
 namespace {
@@ -43,7 +47,11 @@ TqtPlatformPrinters::TqtPlatformPrinters() : m(new State)
         m->printer = std::make_unique<QPrinter>(m->printers[m_current], QPrinter::HighResolution);
 }
 
-TqtPlatformPrinters::~TqtPlatformPrinters() { delete m; }
+TqtPlatformPrinters::~TqtPlatformPrinters()
+{
+    abortJob();
+    delete m;
+}
 
 QStringList TqtPlatformPrinters::printerNames()
 {
@@ -55,7 +63,7 @@ QStringList TqtPlatformPrinters::printerNames()
 
 void TqtPlatformPrinters::setCurrentIndex(int index)
 {
-    if (index < 0 || index >= m->printers.size() || index == m_current)
+    if (index < 0 || index >= m->printers.size() || index == m_current || m->job)
         return;
     m_current = index;
     m->printer = std::make_unique<QPrinter>(m->printers[index], QPrinter::HighResolution);
@@ -129,4 +137,48 @@ TqpPlatformPrinters::CodeList TqtPlatformPrinters::sources()
 bool TqtPlatformPrinters::propertiesDialog(DeviceMode &mode)
 {
     return PropertiesDialogHook && m->printer && PropertiesDialogHook(m->printer->printerName(), mode);
+}
+
+bool TqtPlatformPrinters::isPrinting() { return m->job != nullptr; }
+
+void TqtPlatformPrinters::setJobTitle(const QString &title)
+{
+    if (m->printer)
+        m->printer->setDocName(title);
+}
+
+TCanvas *TqtPlatformPrinters::beginJob()
+{
+    if (!m->printer || !m->printer->isValid() || m->job)
+        return nullptr;
+    // The engine makes collated copies itself; the printer's own copies of
+    // a page come one after another.
+    m->printer->setCollateCopies(false);
+    auto canvas = std::make_unique<TCanvas>(m->printer.get());
+    canvas->IsPrinter = true;
+    if (!canvas->Painter().isActive())
+        return nullptr;
+    m->job = std::move(canvas);
+    return m->job.get();
+}
+
+void TqtPlatformPrinters::newPage()
+{
+    if (m->job)
+        m->printer->newPage();
+}
+
+void TqtPlatformPrinters::endJob()
+{
+    m->job.reset(); // ending the painter hands the job to the print system
+}
+
+void TqtPlatformPrinters::abortJob()
+{
+    if (!m->job)
+        return;
+    // Qt's CUPS engine cannot withdraw a job it has begun: when abort is
+    // refused, the pages drawn before the cancel still go out, nothing after.
+    m->printer->abort();
+    m->job.reset();
 }

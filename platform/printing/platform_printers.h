@@ -3,6 +3,8 @@
 // list with a current entry, and for the current printer its settings block,
 // its device geometry, and the papers and sources its driver offers. The Qt
 // implementation asks CUPS; tests put a scripted printer in its place.
+// Print jobs go through here as well, so that tests can see what a printer
+// receives without paper.
 
 #include <QList>
 #include <QPair>
@@ -10,6 +12,8 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+
+class TCanvas;
 
 class TqpPlatformPrinters {
 public:
@@ -49,6 +53,19 @@ public:
     // The driver's own settings dialog over a copy of the block; false when
     // cancelled or not offered. The window layer installs the dialog.
     virtual bool propertiesDialog(DeviceMode &mode) = 0;
+
+    // A print job on the current printer, with the settings and copy count
+    // in force when it begins. Its pages are drawn on the canvas beginJob
+    // returns, in device pixels with the origin at the printable area's top
+    // left; none when the printer refuses the job. isPrinting() holds from
+    // beginJob to endJob or abortJob. A platform that cannot print refuses
+    // every job.
+    virtual void setJobTitle(const QString &title) {}
+    virtual TCanvas *beginJob() { return nullptr; }
+    virtual void newPage() {}
+    virtual void endJob() {}
+    // Drops what the job has printed so far.
+    virtual void abortJob() {}
 };
 
 // The installed printers through Qt's print support (CUPS on Linux).
@@ -60,7 +77,7 @@ public:
     QStringList printerNames() override;
     int currentIndex() override { return m_current; }
     void setCurrentIndex(int index) override;
-    bool isPrinting() override { return Printing; }
+    bool isPrinting() override;
     QString deviceName() override;
     QString driverName() override;
     QString portName() override;
@@ -70,9 +87,11 @@ public:
     CodeList papers() override;
     CodeList sources() override;
     bool propertiesDialog(DeviceMode &mode) override;
-
-    // Set by the printing code while a job runs.
-    bool Printing = false;
+    void setJobTitle(const QString &title) override;
+    TCanvas *beginJob() override;
+    void newPage() override;
+    void endJob() override;
+    void abortJob() override;
     // The dialog, installed by the window layer; none in a program without windows.
     static inline std::function<bool(const QString &printer, DeviceMode &mode)> PropertiesDialogHook;
 

@@ -244,6 +244,8 @@ std::unique_ptr<TqpPlatformPrinters> gSystemPrinters;
 
 void qpPrinterStartup(TqpPlatformPrinters *platform)
 {
+    if (Prn)
+        return; // started already; qpPrinterShutdown first to change printers
     try {
         Prn = new TqpPrinter;
         if (!platform) {

@@ -86,6 +86,7 @@ extern int qpDefaultPaper;
 extern bool qpThreadDone;
 
 // Module start-up and shutdown: `Prn` over the given platform printers (the
-// system's when none is given). A failure never stops the program.
+// system's when none is given). A failure never stops the program; a
+// second start-up without shutdown keeps the printers of the first.
 void qpPrinterStartup(TqpPlatformPrinters *platform = nullptr);
 void qpPrinterShutdown();

@@ -2,59 +2,10 @@
 // and their equality, a real printer read through a scripted platform, and
 // the fall-back to the virtual printer when a printer cannot be read.
 
-#include "platform_printers.h"
+#include "fake_printers.h"
 #include "printer.h"
 
 #include <QTest>
-
-namespace {
-
-// A platform with scripted printers: 600 dpi, A4 by default.
-class FakePrinters : public TqpPlatformPrinters {
-public:
-    QStringList names{QStringLiteral("Ofis"), QStringLiteral("Depo")};
-    int current = 1;
-    bool printing = false;
-    bool readable = true;
-    DeviceMode mode;
-    QList<DeviceMode> written;
-
-    QStringList printerNames() override { return names; }
-    int currentIndex() override { return current; }
-    void setCurrentIndex(int i) override { current = i; }
-    bool isPrinting() override { return printing; }
-    QString deviceName() override { return names.value(current); }
-    QString driverName() override { return QStringLiteral("sürücü"); }
-    QString portName() override { return QStringLiteral("usb"); }
-    std::optional<DeviceMode> deviceMode() override { return readable ? std::optional(mode) : std::nullopt; }
-    bool setDeviceMode(const DeviceMode &m) override
-    {
-        written << m;
-        mode = m;
-        return true;
-    }
-    std::optional<Geometry> geometry() override
-    {
-        if (!readable)
-            return std::nullopt;
-        const bool land = mode.orientation == 2;
-        Geometry g{600, 600, 4961, 7016, 100, 120, 4761, 6776};
-        if (land) {
-            std::swap(g.physicalWidth, g.physicalHeight);
-            std::swap(g.printableWidth, g.printableHeight);
-        }
-        return g;
-    }
-    CodeList papers() override { return {{9, QStringLiteral("A4")}, {11, QStringLiteral("A5")}, {256, QStringLiteral("Özel")}}; }
-    CodeList sources() override { return {{7, QStringLiteral("Otomatik")}, {4, QStringLiteral("Elle besleme")}}; }
-    bool propertiesDialog(DeviceMode &m) override
-    {
-        m.orientation = 2;
-        return true;
-    }
-};
-
-} // namespace
 
 class TestPrinter : public QObject {
     Q_OBJECT
