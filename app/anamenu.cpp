@@ -8,6 +8,11 @@
 #include "mahtanim.h"
 #include "member_store.h"
 #include "modal_seam.h"
+#include "passw_form.h"
+#include "progress_form.h"
+#include "report/expr/expr_globals.h"
+#include "report/model/model_globals.h"
+#include "report/output/printer.h"
 #include "resim.h"
 #include "sehirtanim.h"
 #include "table.h"
@@ -18,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -54,6 +60,17 @@ QPixmap hotImage(const QPixmap &normal)
         }
     }
     return QPixmap::fromImage(image);
+}
+
+// A new working folder gets the shipped print templates; later the
+// operator's own edits (or their removal) are left alone.
+void copyTemplates(const QDir &folder)
+{
+    for (const char *name : {"UyeForm.qpf", "UyeList.qpf"}) {
+        const QString target = folder.filePath(QString::fromLatin1(name));
+        if (QFile::copy(QStringLiteral(":/templates/") + QString::fromLatin1(name), target))
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
 }
 
 } // namespace
@@ -188,7 +205,14 @@ void TAnaMenu1::closeEvent(QCloseEvent *event)
 void StartUp(TApplication &app)
 {
     QApplication::setApplicationName(QStringLiteral("Zelvan"));
-    MemberStore::PrepareWorkingFolder(QDir::currentPath());
+    if (MemberStore::PrepareWorkingFolder(QDir::currentPath()))
+        copyTemplates(QDir::current());
+    // The report engine: its globals, the printers and its windows.
+    qpInitExpressionGlobals();
+    qpInitModelGlobals();
+    qpPrinterStartup();
+    qpInstallReportUi();
+    qpInstallProgressForm();
     app.CreateForm(AnaMenu1);
     app.CreateForm(UyeKayitForm1);
     app.CreateForm(UyeListForm1);
@@ -203,6 +227,21 @@ void StartUp(TApplication &app)
     UyeKayitForm1->BindPlaces(SehirTanim1->DataSource1, IlceTanim1->DataSource1, MahalleTanim1->DataSource1);
 }
 
+namespace {
+
+// The windows go first: they own report components that the engine's
+// globals outlive.
+void ShutDown(TApplication &app)
+{
+    app.DestroyForms();
+    qpFreeProgressForm();
+    qpPrinterShutdown();
+    qpDoneModelGlobals();
+    qpDoneExpressionGlobals();
+}
+
+} // namespace
+
 int RunZelvan(TApplication &app)
 {
     try {
@@ -210,10 +249,10 @@ int RunZelvan(TApplication &app)
         AnaMenu1->ShowMain();
     } catch (...) {
         HandleException();
-        app.DestroyForms();
+        ShutDown(app);
         return 1;
     }
     const int status = app.exec();
-    app.DestroyForms();
+    ShutDown(app);
     return status;
 }

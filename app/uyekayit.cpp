@@ -3,6 +3,8 @@
 
 #include "application.h"
 #include "data_source.h"
+#include "report/expr/report_dataset.h"
+#include "report/model/report.h"
 #include "forms.h"
 #include "member_store.h"
 #include "modal_seam.h"
@@ -13,6 +15,7 @@
 
 #include <QCalendarWidget>
 #include <QDate>
+#include <QDir>
 #include <QImage>
 #include <QImageReader>
 
@@ -58,6 +61,18 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     DataSource2 = new TDataSource(this);
     DataSource2->setObjectName(QStringLiteral("DataSource2"));
     DataSource2->setDataSet(Table2);
+
+    qpDBDataSet1 = new TqpDBDataSet(this);
+    qpDBDataSet1->setObjectName(QStringLiteral("qpDBDataSet1"));
+    qpDBDataSet1->setDataSource(DataSource1);
+    // Starts without a template: each print command loads its own.
+    qpReport1 = new TqpReport(this);
+    qpReport1->setObjectName(QStringLiteral("qpReport1"));
+    qpReport1->Dataset = qpDBDataSet1;
+    qpReport1->Title = QStringLiteral("Üye Formu");
+    qpReport1->PreviewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
+    qpReport1->InitialZoom = pzDefault;
+    qpReport1->RebuildPrinter = false;
     ui->DBGrid1->setColumns({{QStringLiteral("Yil"), QString(), 61},
                              {QStringLiteral("OdemeTarihi"), QString(), 72},
                              {QStringLiteral("Aidat"), QString(), 90},
@@ -159,14 +174,28 @@ void TUyeKayitForm1::ToolButton3Click()
         UiSeam::ShowMessage(QStringLiteral("Kayıt Silinidi!"));
 }
 
-void TUyeKayitForm1::ReportNotReady()
+void TUyeKayitForm1::PrintTemplate(const QString &fileName)
 {
-    UiSeam::ShowMessage(QStringLiteral("Yazdırma ve şablon düzenleme bu sürümde henüz hazır değil."));
+    if (!qpReport1->LoadFromFile(fileName))
+        UiSeam::ShowMessage(QStringLiteral("Şablon dosyası bulunamadı: %1").arg(QDir::current().absoluteFilePath(fileName)));
+    qpReport1->ShowReport();
 }
 
-void TUyeKayitForm1::ToolButton7Click() { ReportNotReady(); }
+void TUyeKayitForm1::EditTemplate(const QString &fileName)
+{
+    qpReport1->LoadFromFile(fileName);
+    // The designer must not write into a preview some window still holds.
+    qpReport1->Preview = nullptr;
+    if (!qpDesignerHook) {
+        UiSeam::ShowMessage(QStringLiteral("Şablon düzenleyici bu sürümde henüz yok."));
+        return;
+    }
+    qpReport1->DesignReport();
+}
 
-void TUyeKayitForm1::Dzenle1Click() { ReportNotReady(); }
+void TUyeKayitForm1::ToolButton7Click() { PrintTemplate(QStringLiteral("UyeForm.qpf")); }
+
+void TUyeKayitForm1::Dzenle1Click() { EditTemplate(QStringLiteral("UyeForm.qpf")); }
 
 void TUyeKayitForm1::pickDate(const char *fieldName)
 {

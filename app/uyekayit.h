@@ -11,6 +11,8 @@
 
 class TDataSource;
 class TTable;
+class TqpDBDataSet;
+class TqpReport;
 namespace Ui {
 class TUyeKayitForm1;
 }
@@ -25,13 +27,21 @@ public:
     TDataSource *DataSource1;
     TTable *Table2;
     TDataSource *DataSource2;
+    // The program's one report component, over the member cursor as it is
+    // filtered; both windows print through it.
+    TqpReport *qpReport1;
+    TqpDBDataSet *qpDBDataSet1;
 
     // Binds the three place look-up lists to the place windows' data sources,
     // which exist only once those windows have been created.
     void BindPlaces(TDataSource *provinces, TDataSource *districts, TDataSource *neighbourhoods);
 
-    // Stands in for the report component until printing exists: says so.
-    void ReportNotReady();
+    // Loads the template from the working folder and prepares and previews
+    // it; a missing template is said first, and the report goes on with
+    // what it holds.
+    void PrintTemplate(const QString &fileName);
+    // Loads the template and opens the designer on it.
+    void EditTemplate(const QString &fileName);
 
     // Every way of closing the window (close button, Esc, a command) ends here.
     void done(int result) override;

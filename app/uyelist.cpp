@@ -143,9 +143,9 @@ void TUyeListForm1::ToolButton1Click()
     cursor->setFiltered(true);
 }
 
-void TUyeListForm1::ToolButton2Click() { UyeKayitForm1->ReportNotReady(); }
+void TUyeListForm1::ToolButton2Click() { UyeKayitForm1->PrintTemplate(QStringLiteral("UyeList.qpf")); }
 
-void TUyeListForm1::Dzenle1Click() { UyeKayitForm1->ReportNotReady(); }
+void TUyeListForm1::Dzenle1Click() { UyeKayitForm1->EditTemplate(QStringLiteral("UyeList.qpf")); }
 
 void TUyeListForm1::ToolButton5Click() { close(); }
 

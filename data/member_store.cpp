@@ -104,7 +104,7 @@ const QStringList &TableFiles()
     return files;
 }
 
-void PrepareWorkingFolder(const QString &folder)
+bool PrepareWorkingFolder(const QString &folder)
 {
     const QDir dir(folder);
     QStringList missing;
@@ -112,7 +112,7 @@ void PrepareWorkingFolder(const QString &folder)
         if (!QFileInfo::exists(dir.filePath(file)))
             missing << file;
     if (missing.isEmpty())
-        return;
+        return false;
     if (missing.size() != TableFiles().size())
         throw EDatabaseError(QStringLiteral("Tablo dosyası bulunamadı: %1 (%2). Diğer tablolar yerinde olduğu için "
                                             "eksik tablo yeniden oluşturulmadı.")
@@ -122,6 +122,7 @@ void PrepareWorkingFolder(const QString &folder)
     for (const TableLayout &t : layouts())
         TTable::CreateTable(dir.filePath(QString::fromLatin1(t.file)), t.columns, t.keyColumn);
     seedProvinces(dir.filePath(QStringLiteral("Sehir.db")));
+    return true;
 }
 
 void ConfigureTable(TTable &table)

@@ -16,8 +16,8 @@ const QStringList &TableFiles();
 // Makes `folder` ready: when it holds none of the tables they are created
 // empty and the province table is filled with the 81 provinces. When only
 // some exist, the missing ones are an error: recreating them silently could
-// hide lost data.
-void PrepareWorkingFolder(const QString &folder);
+// hide lost data. True when the tables were created now.
+bool PrepareWorkingFolder(const QString &folder);
 
 // Gives a table of the register its edit masks and, for the members, the
 // calculated remainder `Kalan`. Call before opening.

@@ -12,6 +12,9 @@
 #include "forms.h"
 #include "member_store.h"
 #include "program_session.h"
+#include "preview_form.h"
+#include "report/engine/prepared_pages.h"
+#include "report/model/report.h"
 #include "resim.h"
 #include "scripted_ui.h"
 #include "table.h"
@@ -22,7 +25,9 @@
 #include <QBuffer>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabBar>
@@ -759,16 +764,60 @@ private slots:
         QCOMPARE(members()->State(), dsBrowse); // the grid edits nothing
     }
 
-    void printingSaysItIsNotReady()
+    // The list prints what the search left in the cursor; the member form
+    // the current member; each through the preview.
+    void printingFromBothWindows()
     {
-        startUp();
+        startUp([](TTable &t) { seedMembers(t, {"Ali Kaya", "Zeynep Şahin", "Zeki Demir"}); });
+        for (const char *name : {"UyeForm.qpf", "UyeList.qpf"})
+            QVERIFY(QFile::copy(QStringLiteral(":/templates/") + QLatin1String(name), QLatin1String(name)));
+        child<QLineEdit>(UyeListForm1, "Edit1")->setText(QStringLiteral("Ze"));
+        click(UyeListForm1, "ToolButton1");
+
+        QStringList previewed;
+        const auto capture = [&previewed](QDialog *dialog) {
+            auto *preview = qobject_cast<TqpPreviewForm *>(dialog);
+            QVERIFY2(preview, dialog->metaObject()->className());
+            TqpEMFPages &pages = *preview->Pages();
+            for (int i = 0; i < pages.GetCount(); ++i) {
+                pages.ObjectsToPage(i);
+                for (const TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
+                    previewed << v->Memo.join(QLatin1Char(' '));
+            }
+        };
+        // The progress window first, then the preview.
+        const auto progress = [](QDialog *dialog) { QVERIFY(dialog->inherits("TqpProgressForm")); };
+        m_ui->modalActions << progress << capture;
+        click(UyeListForm1, "ToolButton2");
+        QVERIFY2(previewed.contains(QStringLiteral("Zeynep Şahin")), qPrintable(previewed.join(QLatin1Char('|'))));
+        QVERIFY(previewed.contains(QStringLiteral("Zeki Demir")));
+        QVERIFY(!previewed.contains(QStringLiteral("Ali Kaya")));
+        QVERIFY(previewed.contains(QStringLiteral("Toplam üye sayısı: 2")));
+
+        previewed.clear();
+        goTo(QStringLiteral("Zeki Demir"));
+        m_ui->modalActions << progress << capture;
         click(UyeKayitForm1, "ToolButton7");
-        child<QAction>(UyeKayitForm1, "Dzenle1")->trigger();
+        QVERIFY(previewed.contains(QStringLiteral("Zeki Demir")));
+        QVERIFY(!previewed.contains(QStringLiteral("Zeynep Şahin")));
+        QVERIFY(previewed.contains(QStringLiteral("ÜYE KAYIT FORMU")));
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    // Without template files the operator is told which file is missing, no
+    // empty preview opens, and editing says the designer is not there.
+    void printingWithoutTemplates()
+    {
+        startUp([](TTable &t) { seedMembers(t, {"Ali"}); });
+        click(UyeKayitForm1, "ToolButton7");
         click(UyeListForm1, "ToolButton2");
         child<QAction>(UyeListForm1, "Dzenle1")->trigger();
-        QCOMPARE(m_ui->boxes.size(), 4);
-        for (const auto &box : m_ui->boxes)
-            QVERIFY2(box.text.contains(QStringLiteral("henüz hazır değil")), qPrintable(box.text));
+        QCOMPARE(m_ui->boxes.size(), 3);
+        QVERIFY2(m_ui->boxes.at(0).text.contains(QLatin1String("UyeForm.qpf")), qPrintable(m_ui->boxes.at(0).text));
+        QVERIFY(m_ui->boxes.at(1).text.contains(QLatin1String("UyeList.qpf")));
+        QVERIFY(m_ui->boxes.at(2).text.contains(QStringLiteral("düzenleyici")));
+        for (const QDialog *shown : std::as_const(m_ui->modalShown))
+            QVERIFY(!shown->inherits("TqpPreviewForm"));
         QVERIFY(m_ui->errors().isEmpty());
     }
 };
