@@ -173,7 +173,7 @@ bool TqpReport::DoPrepareReport()
         qpTotalPages = 0;
         result = runInProgressWindow(*this, kMsgPage);
     }
-    return result && !Terminated;
+    return result;
 }
 
 void TqpReport::BuildBeforeModal()

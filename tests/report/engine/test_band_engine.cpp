@@ -253,6 +253,10 @@ private slots:
 
     void init()
     {
+        // Reading prepared pages back sets the printer's paper; each test
+        // starts from the printer as it was.
+        qpPrinterShutdown();
+        qpPrinterStartup(&m_printers);
         m_dir = std::make_unique<QTemporaryDir>();
         MemberStore::PrepareWorkingFolder(m_dir->path());
         m_form = std::make_unique<QObject>();
@@ -756,6 +760,139 @@ private slots:
         QVERIFY(m_report->Terminated);
         QVERIFY(!p->Initialised);
         QVERIFY(pageCount() <= qpMaxPreparedPages);
+    }
+
+    // Totals per group and for the report, restarting after each footer;
+    // a hidden record counts only where the "1" argument asks for it.
+    void aggregatesOverGroupsAndSummary()
+    {
+        TqpPage *p = page();
+        band(p, btGroupHeader, 0, 20, QStringLiteral("Il"), QStringLiteral("[Table1.Vilayet]"));
+        band(p, btMasterData, 30, 20, QStringLiteral("Uye"), QStringLiteral("qpUyeler"));
+        const QString totals = QStringLiteral("[SUM(Table1.KayitNo)] [AVG(Table1.KayitNo)] [MIN(Table1.KayitNo)] "
+                                              "[MAX(Table1.KayitNo)] [COUNT(Uye)] [SUM(Table1.KayitNo, Uye, 1)] "
+                                              "[COUNT(Uye, 1)]");
+        text(p, band(p, btGroupFooter, 60, 20, QStringLiteral("IlSonu")), QStringLiteral("G ") + totals);
+        text(p, band(p, btReportSummary, 100, 20, QStringLiteral("Ozet")), QStringLiteral("R ") + totals);
+        // Cem (3) is hidden; every record counts for the averages' divisor,
+        // and each group footer restarts the divisor the summary uses too.
+        m_report->OnBeginBand = [](TqpBandBase *b) {
+            if (b->BandType() == btMasterData)
+                b->SetVisible(qpParser->Calc(QStringLiteral("Table1.KayitNo")).toInt() != 3);
+        };
+        QVERIFY2(m_report->PrepareReport(), qPrintable(ErrorStr));
+        QCOMPARE(withoutPlaces(allTexts()), (QStringList{"G 3 1 1 2 2 6 3", "G 4 4 4 4 1 4 1", "G 5 5 5 5 1 5 1",
+                                                         "R 12 0 1 5 4 15 5"}));
+    }
+
+    // The driver's passes: the progress window's labels, TOTALPAGES known
+    // in the final pass only, and the template as it was afterwards.
+    void twoPassBuild_data()
+    {
+        QTest::addColumn<bool>("twoPasses");
+        QTest::newRow("one pass") << false;
+        QTest::newRow("two passes") << true;
+    }
+    void twoPassBuild()
+    {
+        QFETCH(bool, twoPasses);
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 300, QStringLiteral("Veri"), QStringLiteral("7"));
+        text(p, data, QStringLiteral("K[LINE#]"));
+        TqpBandView *footer = band(p, btPageFooter, 960, 20, QStringLiteral("Alt"));
+        footer->Flags = flOnFirstPage | flOnLastPage;
+        text(p, footer, QStringLiteral("[PAGE#]/[TOTALPAGES]"));
+        m_report->DoublePassReport = twoPasses;
+        m_report->OnBeforePrint = [](QStringList &, TqpView *view) { view->Left = 99; }; // changes the template
+        QStringList captions, labels;
+        int closed = -1;
+        qpProgressUi.ShowModal = [&](TqpReport *, const QString &caption, const QString &, const QString &label,
+                                     const std::function<void()> &work) {
+            captions << caption;
+            labels << label;
+            work();
+            return closed;
+        };
+        qpProgressUi.SetLabel = [&](const QString &, const QString &label) { labels << label; };
+        qpProgressUi.Close = [&](int result) { closed = result; };
+        m_report->Title = QStringLiteral("Liste");
+        const bool ok = m_report->PrepareReport();
+        qpProgressUi = TqpProgressUi();
+        QVERIFY(ok);
+        QCOMPARE(captions, QStringList{QStringLiteral("Rapor hazırlanıyor - Liste")});
+        QCOMPARE(pageCount(), 3);
+        QCOMPARE(closed, 1);
+        const QString total = twoPasses ? QStringLiteral("3") : QStringLiteral("0");
+        QCOMPARE(withoutPlaces(texts(2)), (QStringList{"K7", "3/" + total}));
+        if (twoPasses) {
+            QCOMPARE(labels.first(), QStringLiteral("Bırıncı geöiş yapılıyor :  1"));
+            QVERIFY2(labels.contains(QStringLiteral("İşlem gören sayfa :  3 from 3")), qPrintable(labels.join(QLatin1Char('|'))));
+        } else {
+            QCOMPARE(labels.first(), QStringLiteral("İşlem gören sayfa :  1"));
+            QVERIFY(labels.contains(QStringLiteral("İşlem gören sayfa :  3")));
+        }
+        // The script's change to the template was undone.
+        for (const TqpView *v : std::as_const(m_report->Pages.GetPages(0)->Items))
+            QCOMPARE(v->Left, 0);
+    }
+
+    // A report repeated per record forms its pages in turn for each record;
+    // a page that continues the previous one shares its prepared page.
+    void multipleAndContinuedPages()
+    {
+        auto *three = component<TqpUserDataset>(QStringLiteral("qpUc"));
+        three->RangeEnd = reCount;
+        three->RangeEndCount = 3;
+        for (const char *name : {"P1", "P2"}) {
+            TqpPage *p = page();
+            text(p, band(p, btReportTitle, 0, 20, QStringLiteral("B") + QLatin1String(name)), QLatin1String(name));
+        }
+        m_report->Dataset = three;
+        m_report->ReportType = rtMultiple;
+        QVERIFY2(m_report->PrepareReport(), qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 6);
+        QStringList order;
+        for (int i = 0; i < pageCount(); ++i)
+            order << withoutPlaces(texts(i));
+        QCOMPARE(order, (QStringList{"P1", "P2", "P1", "P2", "P1", "P2"}));
+
+        m_report->ReportType = rtSimple;
+        m_report->Pages.GetPages(1)->PrintToPrevPage = true;
+        QVERIFY2(m_report->PrepareReport(), qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 1);
+        QCOMPARE(texts(0), (QStringList{"P1@0,0", "P2@0,20"}));
+    }
+
+    // A composite report continues on the previous page only on paper of
+    // the same kind: a landscape second report starts a page of its own.
+    void compositeReport()
+    {
+        TqpReport second(m_form.get());
+        TqpCompositeReport composite(m_form.get());
+        TqpPage *first = page();
+        text(first, band(first, btReportTitle, 0, 20, QStringLiteral("Bir")), QStringLiteral("Birinci"));
+        TqpPage *other = second.Pages.Add();
+        other->UseMargins = false;
+        other->PrintToPrevPage = true;
+        other->ChangePaper(other->PaperSize, other->PaperWidth, other->PaperHeight, -1, poLandscape);
+        other->PrnInfo.SheetWidth = kSheetHeight;
+        other->PrnInfo.SheetHeight = kSheetWidth;
+        auto *b = new TqpBandView;
+        b->SetBandType(btReportTitle);
+        b->SetBounds(0, 0, 400, 20);
+        b->Name = QStringLiteral("Iki");
+        other->Items.append(b);
+        auto *m = new TqpMemoView;
+        m->SetBounds(0, 0, 100, 18);
+        m->Memo = QStringList{QStringLiteral("İkinci")};
+        m->Name = QStringLiteral("MemoIki");
+        other->Items.append(m);
+        composite.Reports = {m_report, &second};
+        QVERIFY2(composite.PrepareReport(), qPrintable(ErrorStr));
+        TqpEMFPages &pages = composite.GetEMFPages();
+        QCOMPARE(pages.GetCount(), 2);
+        QCOMPARE(int(pages.GetPages(1).Orientation), int(poLandscape));
+        QCOMPARE(int(pages.GetPages(0).Orientation), int(poPortrait));
     }
 
     void stopReportEndsFormation()
