@@ -68,6 +68,26 @@ public:
     virtual void abortJob() {}
 };
 
+// No printer at all: the printer object falls back to its virtual printer.
+// Headless runs and tests use it so that nothing depends on the printers
+// of the machine.
+class TqpNoPrinters : public TqpPlatformPrinters {
+public:
+    QStringList printerNames() override { return {}; }
+    int currentIndex() override { return -1; }
+    void setCurrentIndex(int) override {}
+    bool isPrinting() override { return false; }
+    QString deviceName() override { return {}; }
+    QString driverName() override { return {}; }
+    QString portName() override { return {}; }
+    std::optional<DeviceMode> deviceMode() override { return std::nullopt; }
+    bool setDeviceMode(const DeviceMode &) override { return false; }
+    std::optional<Geometry> geometry() override { return std::nullopt; }
+    CodeList papers() override { return {}; }
+    CodeList sources() override { return {}; }
+    bool propertiesDialog(DeviceMode &) override { return false; }
+};
+
 // The installed printers through Qt's print support (CUPS on Linux).
 class TqtPlatformPrinters : public TqpPlatformPrinters {
 public:

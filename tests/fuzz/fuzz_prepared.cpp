@@ -22,24 +22,6 @@
 
 namespace {
 
-// No installed printer: the virtual one serves every page.
-class NoPrinters : public TqpPlatformPrinters {
-public:
-    QStringList printerNames() override { return {}; }
-    int currentIndex() override { return -1; }
-    void setCurrentIndex(int) override {}
-    bool isPrinting() override { return false; }
-    QString deviceName() override { return {}; }
-    QString driverName() override { return {}; }
-    QString portName() override { return {}; }
-    std::optional<DeviceMode> deviceMode() override { return std::nullopt; }
-    bool setDeviceMode(const DeviceMode &) override { return false; }
-    std::optional<Geometry> geometry() override { return std::nullopt; }
-    CodeList papers() override { return {}; }
-    CodeList sources() override { return {}; }
-    bool propertiesDialog(DeviceMode &) override { return false; }
-};
-
 QByteArray save(TqpEMFPages &pages)
 {
     QBuffer out;
@@ -83,7 +65,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char name[] = "fuzz_prepared";
     static char *argv[] = {name, nullptr};
     new QGuiApplication(argc, argv);
-    static NoPrinters none;
+    static TqpNoPrinters none;
     qpPrinterStartup(&none);
     qpInitModelGlobals();
     // A clicked link must never leave the process.

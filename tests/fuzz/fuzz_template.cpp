@@ -22,24 +22,6 @@
 
 namespace {
 
-// No installed printer: the virtual one serves every page.
-class NoPrinters : public TqpPlatformPrinters {
-public:
-    QStringList printerNames() override { return {}; }
-    int currentIndex() override { return -1; }
-    void setCurrentIndex(int) override {}
-    bool isPrinting() override { return false; }
-    QString deviceName() override { return {}; }
-    QString driverName() override { return {}; }
-    QString portName() override { return {}; }
-    std::optional<DeviceMode> deviceMode() override { return std::nullopt; }
-    bool setDeviceMode(const DeviceMode &) override { return false; }
-    std::optional<Geometry> geometry() override { return std::nullopt; }
-    CodeList papers() override { return {}; }
-    CodeList sources() override { return {}; }
-    bool propertiesDialog(DeviceMode &) override { return false; }
-};
-
 // The saved bytes without the time of the save (the last eight bytes).
 QByteArray save(TqpReport &report)
 {
@@ -68,7 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char name[] = "fuzz_template";
     static char *argv[] = {name, nullptr};
     new QGuiApplication(argc, argv);
-    static NoPrinters none;
+    static TqpNoPrinters none;
     qpPrinterStartup(&none);
     qpInitModelGlobals();
     qpReportUi.ErrorBox = [](const QString &, const QString &) {};

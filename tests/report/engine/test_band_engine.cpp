@@ -31,25 +31,6 @@
 
 namespace {
 
-// No printer at all: pages get the virtual printer and the geometry the
-// tests give them.
-class NoPrinters : public TqpPlatformPrinters {
-public:
-    QStringList printerNames() override { return {}; }
-    int currentIndex() override { return -1; }
-    void setCurrentIndex(int) override {}
-    bool isPrinting() override { return false; }
-    QString deviceName() override { return {}; }
-    QString driverName() override { return {}; }
-    QString portName() override { return {}; }
-    std::optional<DeviceMode> deviceMode() override { return std::nullopt; }
-    bool setDeviceMode(const DeviceMode &) override { return false; }
-    std::optional<Geometry> geometry() override { return std::nullopt; }
-    CodeList papers() override { return {}; }
-    CodeList sources() override { return {}; }
-    bool propertiesDialog(DeviceMode &) override { return false; }
-};
-
 // What report scripts reach while a page is formed: variables, CURY, and the
 // calls that steer formation. Names go on to the report's resolver.
 class FormationInterpreter : public TqpInterpretator {
@@ -103,7 +84,7 @@ constexpr int kSheetWidth = 600, kSheetHeight = 1000;
 class TestBandEngine : public QObject {
     Q_OBJECT
 
-    NoPrinters m_printers;
+    TqpNoPrinters m_printers;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QObject> m_form; // the registration window: owner of tables and report
     TqpReport *m_report = nullptr;

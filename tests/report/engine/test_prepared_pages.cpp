@@ -25,24 +25,6 @@
 
 namespace {
 
-// No printer at all: every page gets the virtual printer's geometry.
-class NoPrinters : public TqpPlatformPrinters {
-public:
-    QStringList printerNames() override { return {}; }
-    int currentIndex() override { return -1; }
-    void setCurrentIndex(int) override {}
-    bool isPrinting() override { return false; }
-    QString deviceName() override { return {}; }
-    QString driverName() override { return {}; }
-    QString portName() override { return {}; }
-    std::optional<DeviceMode> deviceMode() override { return std::nullopt; }
-    bool setDeviceMode(const DeviceMode &) override { return false; }
-    std::optional<Geometry> geometry() override { return std::nullopt; }
-    CodeList papers() override { return {}; }
-    CodeList sources() override { return {}; }
-    bool propertiesDialog(DeviceMode &) override { return false; }
-};
-
 // A report that keeps the names of the objects handed to the export filter.
 class ExportingReport : public TqpReport {
 public:
@@ -272,7 +254,7 @@ QByteArray tinyMetafile()
 class TestPreparedPages : public QObject {
     Q_OBJECT
 
-    NoPrinters none;
+    TqpNoPrinters none;
 
 private slots:
     void initTestCase()

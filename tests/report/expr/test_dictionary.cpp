@@ -38,23 +38,6 @@ Q_DECLARE_METATYPE(Variant)
 
 namespace {
 
-class NoPrinters : public TqpPlatformPrinters {
-public:
-    QStringList printerNames() override { return {}; }
-    int currentIndex() override { return -1; }
-    void setCurrentIndex(int) override {}
-    bool isPrinting() override { return false; }
-    QString deviceName() override { return {}; }
-    QString driverName() override { return {}; }
-    QString portName() override { return {}; }
-    std::optional<DeviceMode> deviceMode() override { return std::nullopt; }
-    bool setDeviceMode(const DeviceMode &) override { return false; }
-    std::optional<Geometry> geometry() override { return std::nullopt; }
-    CodeList papers() override { return {}; }
-    CodeList sources() override { return {}; }
-    bool propertiesDialog(DeviceMode &) override { return false; }
-};
-
 // Page formation's state as the expressions read it.
 class FormingPage : public TqpPageBase {
 public:
@@ -131,7 +114,7 @@ QString errorText(const std::function<void()> &f)
 class TestDictionary : public QObject {
     Q_OBJECT
 
-    NoPrinters printers;
+    TqpNoPrinters printers;
     QStringList boxes;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QWidget> m_form; // the registration window
