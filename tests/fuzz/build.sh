@@ -23,8 +23,13 @@ for src in $engine; do
   fi
   objs="$objs $obj"
 done
+# The function libraries that the globals register come uninstrumented from
+# a normal build in $2 (default build), with the layers they stand on.
+libdir=${2:-$root/build}
+functions="$libdir/report/expr/libqp_expr.a $libdir/platform/libzelvan_platform.a $libdir/data/libzelvan_data.a \
+  $libdir/report/core/libqp_core.a $(pkg-config --libs Qt6Widgets Qt6Sql sqlite3)"
 for t in fuzz_parser fuzz_script; do
-  $CXX $flags "$root/tests/fuzz/$t.cpp" $objs $libs -o "$out/$t"
+  $CXX $flags "$root/tests/fuzz/$t.cpp" $objs $functions $libs -o "$out/$t"
 done
 # The metafile player stands on Qt's image classes alone.
 $CXX $flags $(pkg-config --cflags Qt6Gui) "$root/tests/fuzz/fuzz_metafile.cpp" \
@@ -34,8 +39,7 @@ $CXX $flags $(pkg-config --cflags Qt6Gui) -I"$root/platform/canvas" -I"$root/pla
   "$root/tests/fuzz/fuzz_rtf.cpp" "$root"/platform/richedit/*.cpp "$root/platform/canvas/canvas.cpp" \
   $(pkg-config --libs Qt6Gui) -o "$out/fuzz_rtf"
 # Template reading: the document model and the printer object instrumented,
-# the layers under them taken from a normal build in $2 (default build).
-libdir=${2:-$root/build}
+# the layers under them taken from the normal build.
 model_objs=""
 for src in "$root"/report/model/*.cpp "$root/report/output/printer.cpp"; do
   obj="$out/model_$(basename "$src" .cpp).o"
@@ -48,10 +52,11 @@ done
 /usr/lib/qt6/libexec/moc "$root/report/model/report.h" -o "$out/moc_report.cpp"
 $CXX $flags $(pkg-config --cflags Qt6Widgets) -I"$root/platform/canvas" -c "$out/moc_report.cpp" -o "$out/moc_report.o"
 $CXX $flags $(pkg-config --cflags Qt6Widgets) -I"$root/platform/printing" -I"$root/platform/canvas" "$root/tests/fuzz/fuzz_template.cpp" \
-  $model_objs "$out/moc_report.o" $(find "$libdir/report/core" -name 'qrc_*.o') \
+  $model_objs "$out/moc_report.o" $(find "$libdir/report/core" -name 'qrc_*.o') -Wl,--start-group \
   "$libdir/report/expr/libqp_expr.a" "$libdir/data/libzelvan_data.a" "$libdir/report/core/libqp_core.a" \
   "$libdir/platform/richedit/libzelvan_richedit.a" "$libdir/platform/graphics/libzelvan_graphics.a" \
   "$libdir/platform/canvas/libzelvan_canvas.a" "$libdir/platform/printing/libzelvan_printing.a" \
+  "$libdir/platform/libzelvan_platform.a" -Wl,--end-group \
   $(pkg-config --libs Qt6Widgets Qt6Sql Qt6PrintSupport sqlite3) -o "$out/fuzz_template"
 # Prepared-report reading: the prepared pages instrumented, with the model
 # objects above; the rest of the engine, which the report class refers to,
