@@ -111,7 +111,6 @@ bool TqpReport::PrepareReport()
     const bool error = ErrorFlag;
     const QString errorText = ErrorStr;
 
-    CurReport = this;
     if (composite) {
         for (int i = 0; i < composite->Reports.size(); ++i) {
             TqpReport *r = composite->Reports.at(i);
@@ -122,8 +121,7 @@ bool TqpReport::PrepareReport()
     } else {
         restoreTemplate(*this, *saved.first());
     }
-    // Loading the template back runs through the parser's owner; the build's
-    // names stay this report's until the next build.
+    // Loading a template makes that report current; the built one stays so.
     CurReport = this;
     FinalPass = false;
     if (gDialogCancelled)
