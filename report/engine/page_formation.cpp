@@ -58,6 +58,12 @@ public:
         return footer && m_page.BandExists(footer) ? footer->dy : 0;
     }
 
+    TqpDataset *BandDataSet(TqpBandType type) const override
+    {
+        const TqpBand *band = m_page.Bands[type];
+        return band ? band->DataSet() : nullptr;
+    }
+
 private:
     TqpPage &m_page;
 };

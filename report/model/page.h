@@ -36,6 +36,8 @@ public:
     virtual void ShowBandByName(const QString &name) = 0;
     // Height of the page footer band when it exists, else 0.
     virtual int PageFooterHeight() const = 0;
+    // The data set of the page's first band of that type, or none.
+    virtual TqpDataset *BandDataSet(TqpBandType type) const = 0;
 };
 
 // The paper source that stands for "the printer's default".

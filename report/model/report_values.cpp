@@ -316,7 +316,41 @@ void TqpReport::InternalOnGetValue(const QString &name, QString &text)
 
 TDataSet *TqpReport::GetDefaultDataSet() const
 {
-    auto *ds = qobject_cast<TqpDBDataSet *>(Dataset);
+    TqpDataset *source = Dataset;
+    // While a report page is formed, names follow the data band the current
+    // band belongs with.
+    if (const auto *page = dynamic_cast<const TqpPage *>(CurPage);
+        page && CurBand && page->PageType == ptReport && page->Formation) {
+        source = nullptr;
+        switch (CurBand->BandType()) {
+        case btReportTitle:
+        case btReportSummary:
+        case btPageHeader:
+        case btPageFooter:
+        case btMasterHeader:
+        case btMasterData:
+        case btMasterFooter:
+        case btGroupHeader:
+        case btGroupFooter:
+            source = page->Formation->BandDataSet(btMasterData);
+            break;
+        case btDetailData:
+        case btDetailFooter:
+            source = page->Formation->BandDataSet(btDetailData);
+            break;
+        case btSubDetailData:
+        case btSubDetailFooter:
+            source = page->Formation->BandDataSet(btSubDetailData);
+            break;
+        case btCrossData:
+        case btCrossFooter:
+            source = page->Formation->BandDataSet(btCrossData);
+            break;
+        default:
+            break;
+        }
+    }
+    auto *ds = qobject_cast<TqpDBDataSet *>(source);
     if (!ds)
         return nullptr;
     try {

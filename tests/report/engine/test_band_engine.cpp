@@ -876,6 +876,19 @@ private slots:
         QCOMPARE(int(pages.GetPages(0).Orientation), int(poPortrait));
     }
 
+    // Names without a data set part follow the data band of the band being
+    // shown: the members in the master band, the dues in the detail band.
+    void plainFieldNamesFollowTheBand()
+    {
+        TqpPage *p = page();
+        text(p, band(p, btMasterData, 0, 20, QStringLiteral("Uye"), QStringLiteral("qpUyeler")),
+             QStringLiteral("[AdiSoyadi]"));
+        text(p, band(p, btDetailData, 30, 20, QStringLiteral("Aidat"), QStringLiteral("qpAidat")),
+             QStringLiteral("- [Yil]"));
+        QVERIFY2(m_report->PrepareReport(), qPrintable(ErrorStr));
+        QCOMPARE(withoutPlaces(allTexts()), (QStringList{"Ali", "- 2023", "- 2024", "Cem", "- 2024", "Emre", "- 2022"}));
+    }
+
     void stopReportEndsFormation()
     {
         TqpPage *p = page();
