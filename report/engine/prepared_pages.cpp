@@ -91,6 +91,16 @@ void checkReach(const TqpView &view)
         throw EReadError(qpLoadStr(qpMsgPreparedReach).arg(view.Name));
 }
 
+// Paper size code, width and height (tenths of a millimetre) and orientation,
+// as both layouts of the page record begin.
+void readPaper(QIODevice &s, TqpPageInfo &info)
+{
+    info.PaperSize = qpReadWord(s);
+    info.PaperWidth = qpReadInteger(s);
+    info.PaperHeight = qpReadInteger(s);
+    info.Orientation = qpReadByte(s);
+}
+
 // Paper up to ten metres a side, in tenths of a millimetre.
 constexpr qint32 kLargestPaper = 100000;
 
@@ -494,10 +504,7 @@ void TqpEMFPages::loadCurrentFormat(QIODevice &s, int version, quint8 compressed
         try {
             const qint64 end = qpReadEndPosition(s);
             TqpPageInfo &info = appendLoadedRecord();
-            info.PaperSize = qpReadWord(s);
-            info.PaperWidth = qpReadInteger(s);
-            info.PaperHeight = qpReadInteger(s);
-            info.Orientation = qpReadByte(s);
+            readPaper(s, info);
             info.PaperBin = version > kLastShortPageVersion ? qpReadInteger(s) : -1;
             info.UseMargins = qpReadBoolean(s);
             if (version > kLastShortPageVersion) {
@@ -539,10 +546,7 @@ void TqpEMFPages::loadOldFormat(QIODevice &s)
         try {
             const qint64 end = qpReadEndPosition(s);
             TqpPageInfo &info = appendLoadedRecord();
-            info.PaperSize = qpReadWord(s);
-            info.PaperWidth = qpReadInteger(s);
-            info.PaperHeight = qpReadInteger(s);
-            info.Orientation = qpReadByte(s);
+            readPaper(s, info);
             info.UseMargins = qpReadBoolean(s);
             checkBlockEnd(s, end);
             checkPaper(info);
