@@ -18,14 +18,5 @@ void TDBComboBox::reload()
 void TDBComboBox::choose(int index)
 {
     // A choice is a complete value: it goes into the field at once.
-    try {
-        if (!m_link.Edit()) {
-            reload();
-            return;
-        }
-        m_link.Field()->setAsString(itemText(index));
-    } catch (...) {
-        reload();
-        throw;
-    }
+    m_link.Assign([&](TField &f) { f.setAsString(itemText(index)); });
 }

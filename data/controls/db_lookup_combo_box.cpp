@@ -77,14 +77,9 @@ void TDBLookupComboBox::reload()
 
 void TDBLookupComboBox::choose(int index)
 {
-    try {
-        if (index < 0 || index >= m_keys.size() || !m_link.Edit()) {
-            reload();
-            return;
-        }
-        m_link.Field()->setValue(m_keys[index]);
-    } catch (...) {
+    if (index < 0 || index >= m_keys.size()) {
         reload();
-        throw;
+        return;
     }
+    m_link.Assign([&](TField &f) { f.setValue(m_keys[index]); });
 }
