@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -432,6 +433,46 @@ private slots:
         QCOMPARE(Resim1->Image1->pixmap().size(), QSize(200, 150));
         QCOMPARE(Resim1->size(), QSize(200, 150));
         QCOMPARE(Resim1->windowTitle(), QStringLiteral("100")); // the last progress report stays
+    }
+
+    // A photo larger than the screen opens scaled down to fit the screen's
+    // available area, frame included, keeping its aspect.
+    void viewerFitsALargePhotoOnTheScreen_data()
+    {
+        QTest::addColumn<double>("wide");
+        QTest::addColumn<double>("high");
+        QTest::newRow("wider than the screen") << 3.0 << 0.5;
+        QTest::newRow("taller than the screen") << 0.5 << 2.5;
+        QTest::newRow("larger both ways") << 4.0 << 4.0;
+    }
+
+    void viewerFitsALargePhotoOnTheScreen()
+    {
+        QFETCH(double, wide);
+        QFETCH(double, high);
+        startUp();
+        const QRect area = Resim1->screen()->availableGeometry();
+        const QSize photo(qRound(area.width() * wide), qRound(area.height() * high));
+        Resim1->AssignPicture(jpeg(photo.width(), photo.height()));
+        QSize shown, bounds;
+        m_ui->modalActions << [&](QDialog *viewer) {
+            bounds = area.size() - (viewer->frameGeometry().size() - viewer->size());
+            QVERIFY2(area.contains(viewer->frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(viewer->frameGeometry().x())
+                                    .arg(viewer->frameGeometry().y())
+                                    .arg(viewer->frameGeometry().width())
+                                    .arg(viewer->frameGeometry().height())));
+            shown = Resim1->Image1->pixmap().size();
+            QCOMPARE(viewer->size(), shown);
+        };
+        UiSeam::ShowModal(Resim1);
+        QVERIFY(shown.width() == bounds.width() || shown.height() == bounds.height()); // as large as fits
+        // The aspect kept to the pixel.
+        QVERIFY2(qAbs(shown.width() * photo.height() - shown.height() * photo.width())
+                     <= std::max(photo.width(), photo.height()),
+                 qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
+        QCOMPARE(Resim1->windowTitle(), QStringLiteral("100"));
     }
 
     void aboutWindow()
