@@ -57,25 +57,15 @@ void addMember(TDataSet &t, double no, const QString &name)
     t.Post();
 }
 
-QByteArray png(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-QByteArray jpeg(int w, int h)
+// A plain picture of the given size, encoded as a file would hold it.
+QByteArray picture(int w, int h, const char *format = "JPEG")
 {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
+    image.save(&buffer, format);
     return bytes;
 }
 
@@ -436,7 +426,7 @@ private slots:
         m.table.FieldByName(QStringLiteral("EvAdresi"))->setAsString(QStringLiteral("Gül Sk. No 5"));
         m.table.FieldByName(QStringLiteral("KanGrubu"))->setAsString(QStringLiteral("A rh (+)"));
         m.table.FieldByName(QStringLiteral("Vilayet"))->setAsString(QStringLiteral("Ankara"));
-        static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))->setAsBytes(jpeg(20, 10));
+        static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))->setAsBytes(picture(20, 10));
         m.table.Post();
         const double no = newRow ? 2 : 1;
         if (newRow) {
@@ -548,7 +538,7 @@ private slots:
             QCOMPARE(combo->currentText(), expected);
         } else {
             auto *image = static_cast<TDBImage *>(w);
-            const QByteArray dropped = jpeg(40, 20);
+            const QByteArray dropped = picture(40, 20);
             if (way == QLatin1String("Ctrl+V")) {
                 QImage copied(30, 15, QImage::Format_RGB32);
                 copied.fill(Qt::red);
@@ -620,7 +610,7 @@ private slots:
         Cursor m(QStringLiteral("Uye.db"));
         addMember(m.table, 1, QStringLiteral("Ali"));
         m.table.Edit();
-        static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))->setAsBytes(png(40, 30));
+        static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))->setAsBytes(picture(40, 30, "PNG"));
         m.table.Post();
         addMember(m.table, 2, QStringLiteral("Veli"));
         m.table.Edit();
@@ -651,7 +641,7 @@ private slots:
             addMember(m.table, i + 1, QStringLiteral("Üye %1").arg(i + 1));
             m.table.Edit();
             static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))
-                ->setAsBytes(jpeg(photos[i].width(), photos[i].height()));
+                ->setAsBytes(picture(photos[i].width(), photos[i].height()));
             m.table.Post();
         }
         QWidget window;
