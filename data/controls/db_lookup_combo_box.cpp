@@ -81,5 +81,7 @@ void TDBLookupComboBox::choose(int index)
         reload();
         return;
     }
+    if (const TField *f = m_link.Field(); f && !f->IsNull() && f->AsString() == m_keys[index].toString())
+        return;
     m_link.Assign([&](TField &f) { f.setValue(m_keys[index]); });
 }

@@ -369,6 +369,33 @@ private slots:
         QCOMPARE(m.table.FieldByName(QStringLiteral("Vilayet"))->AsString(), QStringLiteral("Yeniköy"));
     }
 
+    // Choosing again the value a row already holds is no change: the row
+    // stays browsed, and closing it has nothing to ask about.
+    void choosingTheHeldValueStartsNoEdit()
+    {
+        Cursor m(QStringLiteral("Uye.db"));
+        Cursor places(QStringLiteral("Sehir.db"));
+        addMember(m.table, 1, QStringLiteral("Ali"));
+        m.table.Edit();
+        m.table.FieldByName(QStringLiteral("MedeniHali"))->setAsString(QStringLiteral("Evli"));
+        m.table.FieldByName(QStringLiteral("Vilayet"))->setAsString(QStringLiteral("Ankara"));
+        m.table.Post();
+        TDBComboBox combo;
+        combo.addItems({QStringLiteral("Bekar"), QStringLiteral("Evli")});
+        combo.setDataSource(&m.source);
+        combo.setDataField(QStringLiteral("MedeniHali"));
+        TDBLookupComboBox lookup;
+        lookup.setDataSource(&m.source);
+        lookup.setDataField(QStringLiteral("Vilayet"));
+        lookup.setListSource(&places.source);
+        lookup.setKeyField(QStringLiteral("Sehir"));
+        for (QComboBox *box : {static_cast<QComboBox *>(&combo), static_cast<QComboBox *>(&lookup)}) {
+            QVERIFY(box->currentIndex() >= 0);
+            emit box->activated(box->currentIndex());
+            QCOMPARE(m.table.State(), dsBrowse);
+        }
+    }
+
     void memoWritesOnSettle()
     {
         Cursor m(QStringLiteral("Uye.db"));
