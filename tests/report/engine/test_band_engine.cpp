@@ -33,10 +33,11 @@
 
 #include <QBuffer>
 #include <QRegularExpression>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -138,6 +139,34 @@ class TestBandEngine : public QObject {
                 out.last() += QStringLiteral(" h%1").arg(v->Height);
         }
         return out;
+    }
+    // The field of the first members, in table order, takes these values.
+    void setMembers(const QString &field, const QVariantList &values)
+    {
+        auto *members = m_form->findChild<TTable *>(QStringLiteral("Table1"));
+        members->First();
+        for (const QVariant &value : values) {
+            members->Edit();
+            members->FieldByName(field)->setValue(value);
+            members->Post();
+            members->Next();
+        }
+    }
+    // Every prepared page holds the expected texts and places.
+    void comparePages(const QList<QStringList> &expected)
+    {
+        QCOMPARE(pageCount(), expected.size());
+        for (int i = 0; i < pageCount(); ++i)
+            QCOMPARE(texts(i), expected.at(i));
+    }
+    // Visits the objects of every prepared page, page by page.
+    static void forEachPrepared(TqpEMFPages &pages, const std::function<void(TqpView *)> &visit)
+    {
+        for (int i = 0; i < pages.GetCount(); ++i) {
+            pages.ObjectsToPage(i);
+            for (TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
+                visit(v);
+        }
     }
     QStringList allTexts()
     {
@@ -386,9 +415,7 @@ private slots:
         text(p, footer, QStringLiteral("Sayfa [PAGE#]"));
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(pageCount(), expected.size());
-        for (int i = 0; i < pageCount(); ++i)
-            QCOMPARE(texts(i), expected.at(i));
+        comparePages(expected);
     }
 
     void summaryIgnoresColumnFooterHeight()
@@ -474,9 +501,7 @@ private slots:
         text(p, band(p, btMasterFooter, 1700, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(pageCount(), expected.size());
-        for (int i = 0; i < pageCount(); ++i)
-            QCOMPARE(texts(i), expected.at(i));
+        comparePages(expected);
     }
 
     void pageColumns()
@@ -525,9 +550,7 @@ private slots:
              QStringLiteral("L[LINE#]"));
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(pageCount(), expected.size());
-        for (int i = 0; i < pageCount(); ++i)
-            QCOMPARE(texts(i), expected.at(i));
+        comparePages(expected);
     }
 
     void millionRecordsIntoOnePageFooter()
@@ -876,13 +899,8 @@ private slots:
         composite.PrepareReport();
         QVERIFY(!ErrorFlag);
         QVERIFY(composite.Terminated);
-        TqpEMFPages &pages = composite.GetEMFPages();
         QStringList printed;
-        for (int i = 0; i < pages.GetCount(); ++i) {
-            pages.ObjectsToPage(i);
-            for (const TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
-                printed << v->Memo.join(QLatin1Char('|'));
-        }
+        forEachPrepared(composite.GetEMFPages(), [&](TqpView *v) { printed << v->Memo.join(QLatin1Char('|')); });
         QCOMPARE(printed, (QStringList{"Ali", "Berna"}));
     }
 
@@ -953,9 +971,7 @@ private slots:
              QStringLiteral("[Table1.AdiSoyadi]"));
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(pageCount(), expected.size());
-        for (int i = 0; i < pageCount(); ++i)
-            QCOMPARE(texts(i), expected.at(i));
+        comparePages(expected);
     }
 
     // NEWCOLUMN from a band's script moves the band to the next page column
@@ -1048,8 +1064,6 @@ private slots:
     // picture.
     void memberPhotoFromTheBoundField()
     {
-        TTable *members = qobject_cast<TTable *>(m_form->findChild<QObject *>(QStringLiteral("Table1")));
-        QVERIFY(members);
         QImage photo(12, 8, QImage::Format_RGB32);
         photo.fill(QColor(200, 30, 40));
         QByteArray bmp;
@@ -1058,10 +1072,7 @@ private slots:
             buffer.open(QIODevice::WriteOnly);
             QVERIFY(photo.save(&buffer, "BMP"));
         }
-        members->First();
-        members->Edit();
-        members->FieldByName(QStringLiteral("Resim"))->setValue(bmp);
-        members->Post();
+        setMembers(QStringLiteral("Resim"), {bmp});
 
         TqpPage *p = page();
         TqpBandView *data = band(p, btMasterData, 0, 100, QStringLiteral("Veri"), QStringLiteral("qpUyeler"));
@@ -1074,17 +1085,16 @@ private slots:
         p->Items.append(picture);
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        TqpEMFPages &pages = m_report->GetEMFPages();
         QList<QSize> sizes;
-        for (int i = 0; i < pageCount(); ++i) {
-            pages.ObjectsToPage(i);
-            for (const TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
-                if (const auto *pv = dynamic_cast<const TqpPictureView *>(v)) {
-                    sizes << pv->Picture.Size();
-                    if (!pv->Picture.IsEmpty())
-                        QCOMPARE(pv->Picture.Image().pixelColor(3, 3), QColor(200, 30, 40));
-                }
-        }
+        QList<QColor> colours;
+        forEachPrepared(m_report->GetEMFPages(), [&](TqpView *v) {
+            if (const auto *pv = dynamic_cast<const TqpPictureView *>(v)) {
+                sizes << pv->Picture.Size();
+                if (!pv->Picture.IsEmpty())
+                    colours << pv->Picture.Image().pixelColor(3, 3);
+            }
+        });
+        QCOMPARE(colours, QList<QColor>{QColor(200, 30, 40)});
         QCOMPARE(sizes, (QList<QSize>{QSize(12, 8), QSize(0, 0), QSize(0, 0), QSize(0, 0), QSize(0, 0)}));
     }
 
@@ -1109,15 +1119,7 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(QVariantList, values);
-        TTable *members = qobject_cast<TTable *>(m_form->findChild<QObject *>(QStringLiteral("Table1")));
-        QVERIFY(members);
-        members->First();
-        for (const QVariant &value : std::as_const(values)) {
-            members->Edit();
-            members->FieldByName(field)->setValue(value);
-            members->Post();
-            members->Next();
-        }
+        setMembers(field, values);
         TqpPage *p = page();
         band(p, btMasterData, 0, 100, QStringLiteral("Veri"), QStringLiteral("qpUyeler"));
         auto *rich = new TqpRichView;
@@ -1129,21 +1131,18 @@ private slots:
         p->Items.append(rich);
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        TqpEMFPages &pages = m_report->GetEMFPages();
         QStringList printed;
         bool boldKept = false;
-        for (int i = 0; i < pageCount(); ++i) {
-            pages.ObjectsToPage(i);
-            for (TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
-                if (auto *r = dynamic_cast<TqpRichView *>(v)) {
-                    printed << r->RichEdit.Text();
-                    if (printed.size() == 1) {
-                        QTextCursor c(&r->RichEdit.Document());
-                        c.setPosition(2);
-                        boldKept = c.charFormat().fontWeight() == QFont::Bold;
-                    }
+        forEachPrepared(m_report->GetEMFPages(), [&](TqpView *v) {
+            if (auto *r = dynamic_cast<TqpRichView *>(v)) {
+                printed << r->RichEdit.Text();
+                if (printed.size() == 1) {
+                    QTextCursor c(&r->RichEdit.Document());
+                    c.setPosition(2);
+                    boldKept = c.charFormat().fontWeight() == QFont::Bold;
                 }
-        }
+            }
+        });
         const QChar par(QChar::ParagraphSeparator);
         QCOMPARE(printed, (QStringList{QStringLiteral("Kalın sokak, ") + QChar(0x04D9) + QStringLiteral(" No 5"),
                                        QStringLiteral("Düz metin") + par + QStringLiteral("ikinci satır"), QString(),
