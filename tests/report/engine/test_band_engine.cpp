@@ -613,20 +613,36 @@ private slots:
         QCOMPARE(withoutPlaces(allTexts()), (QStringList{"Başlık", "Ali", "Berna", "Cem", "Derya", "Emre"}));
     }
 
+    // A child band prints after its band; the child of a band hidden by its
+    // own script prints only with PrintChildIfInvisible.
     void childBands_data()
     {
         QTest::addColumn<QString>("child");
+        QTest::addColumn<bool>("hidden");
+        QTest::addColumn<bool>("printChild");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("names a band") << QStringLiteral("cocuk") << QStringList{"Başlık@0,0", "Çocuk@0,40", "K1@0,65"};
-        QTest::newRow("names nothing") << QStringLiteral("Yok") << QStringList{"Başlık@0,0", "K1@0,40"};
+        QTest::newRow("names a band") << QStringLiteral("cocuk") << false << false
+                                      << QStringList{"Başlık@0,0", "Çocuk@0,40", "K1@0,65"};
+        QTest::newRow("names nothing") << QStringLiteral("Yok") << false << false
+                                       << QStringList{"Başlık@0,0", "K1@0,40"};
+        QTest::newRow("hidden, PrintChildIfInvisible") << QStringLiteral("Cocuk") << true << true
+                                                       << QStringList{"Çocuk@0,0", "K1@0,25"};
+        QTest::newRow("hidden, child hidden with it") << QStringLiteral("Cocuk") << true << false
+                                                      << QStringList{"K1@0,0"};
     }
     void childBands()
     {
         QFETCH(QString, child);
+        QFETCH(bool, hidden);
+        QFETCH(bool, printChild);
         QFETCH(QStringList, expected);
         TqpPage *p = page();
         TqpBandView *title = band(p, btReportTitle, 0, 40, QStringLiteral("Baslik"));
         title->ChildBand = child;
+        if (printChild)
+            title->Flags |= flPrintChildIfInvisible;
+        if (hidden)
+            title->Script = QStringList{QStringLiteral("Visible := False")};
         text(p, title, QStringLiteral("Başlık"));
         text(p, band(p, btChild, 300, 25, QStringLiteral("Cocuk")), QStringLiteral("Çocuk"));
         text(p, band(p, btMasterData, 100, 20, QStringLiteral("Veri"), QStringLiteral("1")),
@@ -991,34 +1007,6 @@ private slots:
         QCOMPARE(pageCount(), 2);
         QCOMPARE(texts(0), (QStringList{"KB@0,0", "K1 1@0,20", "KB@310,0", "K2 1@310,20"}));
         QCOMPARE(texts(1), (QStringList{"KB@0,0", "K3 2@0,20", "KB@310,0", "K4 2@310,20"}));
-    }
-
-    // The child of an invisible band prints only with PrintChildIfInvisible;
-    // the band is hidden by its own script.
-    void childOfAnInvisibleBand_data()
-    {
-        QTest::addColumn<bool>("printChild");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("PrintChildIfInvisible") << true << QStringList{"Çocuk@0,0", "K1@0,25"};
-        QTest::newRow("child hidden with its band") << false << QStringList{"K1@0,0"};
-    }
-    void childOfAnInvisibleBand()
-    {
-        QFETCH(bool, printChild);
-        QFETCH(QStringList, expected);
-        TqpPage *p = page();
-        TqpBandView *title = band(p, btReportTitle, 0, 40, QStringLiteral("Baslik"));
-        title->ChildBand = QStringLiteral("Cocuk");
-        if (printChild)
-            title->Flags |= flPrintChildIfInvisible;
-        title->Script = QStringList{QStringLiteral("Visible := False")};
-        text(p, title, QStringLiteral("Başlık"));
-        text(p, band(p, btChild, 300, 25, QStringLiteral("Cocuk")), QStringLiteral("Çocuk"));
-        text(p, band(p, btMasterData, 100, 20, QStringLiteral("Veri"), QStringLiteral("1")),
-             QStringLiteral("K[LINE#]"));
-        build();
-        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(allTexts(), expected);
     }
 
     // The report's page and band events, in the order formation fires them,
