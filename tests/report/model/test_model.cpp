@@ -810,6 +810,10 @@ private slots:
         QTest::newRow("no break opportunity") << QString(100000, QLatin1Char('w')) << 300 << true;
         QTest::newRow("zero width") << QStringLiteral("abc def") << 0 << false;
         QTest::newRow("negative width, word break") << QStringLiteral("şişeşişe abc") << -40 << true;
+        // After breaking at the blank, not even the first syllable fits:
+        // retrying from that blank would emit empty lines for ever.
+        QTest::newRow("first syllable wider than the line")
+            << QStringLiteral("abc ŞİŞEKİ") << MeasureCanvas().canvas.TextWidth(QStringLiteral("Şİ-")) - 1 << true;
         QTest::newRow("narrow, Turkish syllables")
             << QStringLiteral("Şişeşişe ÜTÜCÜ düğün İŞİN ŞİŞEKİ kütüphanesİ") << 12 << true;
     }
