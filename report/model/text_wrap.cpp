@@ -121,8 +121,8 @@ void qpWrapLine(TCanvas &canvas, const QString &s, int width, bool wordBreak, QS
                 out.append(part(b, c - 1));
                 --c;
             }
-            // A character too wide for the line on its own would overflow at
-            // the same place for ever: give up breaking the rest.
+            // Safety net of the loop: an overflow that recurs at the same
+            // character without a hyphen stops the breaking of this line.
             if (wordBreak && !hyphenated && c == i - 1) {
                 if (guard == i) {
                     b = i + 1;
