@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -171,6 +172,8 @@ TqpPrintForm::TqpPrintForm(QWidget *parent) : QDialog(parent)
     GroupBox3 = named(new QGroupBox(this), "GroupBox3", {276, 60, 201, 125});
     Label1 = label(GroupBox3, "Label1", {12, 24, 100, 16});
     E1 = named(new QLineEdit(QStringLiteral("1"), GroupBox3), "E1", {116, 20, 49, 21});
+    E1->setValidator(new QIntValidator(1, MaxCopies, E1));
+    E1->setMaxLength(3);
     Label1->setBuddy(E1);
     qpSpeedButton1 = named(new QToolButton(GroupBox3), "qpSpeedButton1", {165, 20, 16, 11});
     qpSpeedButton1->setArrowType(Qt::UpArrow);
@@ -245,7 +248,12 @@ void TqpPrintForm::E2Click() { RB3->setChecked(true); }
 
 void TqpPrintForm::RB3Click() { E2->setFocus(); }
 
-void TqpPrintForm::qpSpeedButton1Click() { E1->setText(QString::number(qint64(qpStrToInt(E1->text())) + 1)); }
+void TqpPrintForm::qpSpeedButton1Click()
+{
+    E1->setText(QString::number(std::min<qint64>(qint64(qpStrToInt(E1->text())) + 1, MaxCopies)));
+}
+
+int TqpPrintForm::Copies() const { return std::min(qpStrToInt(E1->text()), MaxCopies); }
 
 void TqpPrintForm::qpSpeedButton2Click()
 {
@@ -323,6 +331,6 @@ void TqpReport::PrintPreparedReportDlg()
     if (ShowPrintDialog && UiSeam::ShowModal(&form) != QDialog::Accepted)
         return;
     const QString pageNumbers = form.RB1->isChecked() ? QString() : form.E2->text();
-    PrintPreparedReport(pageNumbers, qpStrToInt(form.E1->text()), form.CollateCB->isChecked(),
+    PrintPreparedReport(pageNumbers, form.Copies(), form.CollateCB->isChecked(),
                         TqpPrintPages(form.CB2->currentIndex()));
 }
