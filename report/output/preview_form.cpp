@@ -588,8 +588,10 @@ void TqpPreviewForm::ShowPageNum()
     // Wide enough for the last page of this report: "Sayfa 1200/1200".
     const QFontMetrics metrics = Label1->fontMetrics();
     const QString widest = prefix + QString::number(count) + QLatin1Char('/') + QString::number(count);
-    Label1->setFixedWidth(std::max(kPageFieldWidth, metrics.horizontalAdvance(widest) + metrics.horizontalAdvance(QLatin1Char('x')) +
-                                                        2 * Label1->frameWidth() + 4));
+    // A framed label keeps half an "x" free on each side of its text.
+    const int needed =
+        metrics.horizontalAdvance(widest) + metrics.horizontalAdvance(QLatin1Char('x')) + 2 * Label1->frameWidth() + 4;
+    Label1->setFixedWidth(std::max(kPageFieldWidth, needed));
 }
 
 void TqpPreviewForm::SetCurrentPage(int page)
@@ -987,7 +989,7 @@ void TqpPreviewForm::PrintBtnClick()
         return;
     const int oldIndex = Prn->PrinterIndex;
     TqpPrintForm dialog(this);
-    dialog.E1->setText(QString::number(m_report->DefaultCopies));
+    dialog.SetCopies(m_report->DefaultCopies);
     dialog.CollateCB->setChecked(m_report->DefaultCollate);
     if (m_report->ShowPrintDialog && UiSeam::ShowModal(&dialog) != QDialog::Accepted)
         return;

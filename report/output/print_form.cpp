@@ -5,6 +5,7 @@
 #include "platform_printers.h"
 #include "preview.h"
 #include "printer.h"
+#include "printer_properties_form.h"
 #include "report/core/conversions.h"
 #include "report/core/string_table.h"
 #include "report/engine/prepared_pages.h"
@@ -204,6 +205,9 @@ TqpPrintForm::TqpPrintForm(QWidget *parent) : QDialog(parent)
     Label3->installEventFilter(this);
     PB1->installEventFilter(this);
 
+    // "Özellikler" of a system printer opens our list of its driver's options.
+    if (!TqtPlatformPrinters::PropertiesDialogHook)
+        TqtPlatformPrinters::PropertiesDialogHook = &TqpPrinterPropertiesForm::Run;
     FormCreate();
 }
 
@@ -254,6 +258,8 @@ void TqpPrintForm::qpSpeedButton1Click()
 }
 
 int TqpPrintForm::Copies() const { return std::min(qpStrToInt(E1->text()), MaxCopies); }
+
+void TqpPrintForm::SetCopies(int copies) { E1->setText(QString::number(std::min(copies, MaxCopies))); }
 
 void TqpPrintForm::qpSpeedButton2Click()
 {
@@ -326,7 +332,7 @@ void TqpReport::PrintPreparedReportDlg()
     }
     TqpPrintForm form;
     form.RB2->setEnabled(false); // there is no current page outside the preview
-    form.E1->setText(QString::number(DefaultCopies));
+    form.SetCopies(DefaultCopies);
     form.CollateCB->setChecked(DefaultCollate);
     if (ShowPrintDialog && UiSeam::ShowModal(&form) != QDialog::Accepted)
         return;

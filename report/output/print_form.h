@@ -46,6 +46,7 @@ public:
     static constexpr int MaxCopies = 999;
     // The copies in E1, at most MaxCopies.
     int Copies() const;
+    void SetCopies(int copies);
 
     void CB1Click();
     void PropButtonClick();

@@ -363,6 +363,22 @@ private slots:
         QCOMPARE(ui->errors(), error.isEmpty() ? QStringList() : QStringList{error});
     }
 
+    // "Sayfa 1200/1200" fits the page field; a short report keeps its design width.
+    void pageFieldFitsThePageCount()
+    {
+        auto few = makeReport(3);
+        auto small = previewOf(*few);
+        QCOMPARE(small->Label1->width(), 100);
+        auto many = makeReport(12000);
+        auto form = previewOf(*many, QSize(800, 500));
+        QCOMPARE(form->Label1->text(), QStringLiteral("Sayfa 1/12000"));
+        const QFontMetrics metrics = form->Label1->fontMetrics();
+        // A framed label keeps half an "x" free before its text.
+        const int room = form->Label1->contentsRect().width() - metrics.horizontalAdvance(QLatin1Char('x')) / 2;
+        QVERIFY2(room >= metrics.horizontalAdvance(QStringLiteral("Sayfa 12000/12000")),
+                 qPrintable(QString::number(room)));
+    }
+
     void dragPansThePages()
     {
         auto report = makeReport(3);
