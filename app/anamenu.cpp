@@ -25,8 +25,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QScreen>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -143,14 +141,8 @@ void TAnaMenu1::ShowMain()
     resize(650, 492);
     CentreOnScreen(this);
     showMaximized();
-    // Maximising is the window manager's job; on a bare X server there is
-    // none, so the window fills the screen itself. The design size stays
-    // the restored size.
-    QTimer::singleShot(0, this, [this] {
-        const QScreen *screen = this->screen();
-        if (isMaximized() && screen && frameGeometry().size() != screen->availableGeometry().size())
-            setGeometry(screen->availableGeometry());
-    });
+    // The design size stays the restored size.
+    FillScreenWhenMaximized(this);
 }
 
 void TAnaMenu1::yeGirii1Click()

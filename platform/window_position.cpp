@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QWidget>
 #include <climits>
 
@@ -29,6 +30,18 @@ void CentreOnWindow(QWidget *window, const QWidget *owner)
         centreIn(window, owner->frameGeometry());
     else
         CentreOnScreen(window);
+}
+
+void FillScreenWhenMaximized(QWidget *window)
+{
+    // Maximising is the window manager's job; without one the window would
+    // stay at its restored size, so it fills the screen itself once the
+    // show has gone through.
+    QTimer::singleShot(0, window, [window] {
+        const QScreen *screen = window->screen();
+        if (window->isMaximized() && screen && window->frameGeometry().size() != screen->availableGeometry().size())
+            window->setGeometry(screen->availableGeometry());
+    });
 }
 
 void SaveWindowPlacement(QSettings &settings, const QString &key, const QWidget *window)

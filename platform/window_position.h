@@ -10,6 +10,11 @@ void CentreOnScreen(QWidget *window);
 // Centres `window` over `owner`; on the screen when there is no owner.
 void CentreOnWindow(QWidget *window, const QWidget *owner);
 
+// Run once `window` is shown: a maximised window fills the available area
+// of its screen also where no window manager applies the state (a bare X
+// server); its normal bounds stay its restored size.
+void FillScreenWhenMaximized(QWidget *window);
+
 // Stored placement of a window under `key`: "XPosition", "YPosition",
 // "Width", "Height" (the normal bounds, also while maximised) and
 // "Maximized".
