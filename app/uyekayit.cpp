@@ -3,6 +3,8 @@
 
 #include "application.h"
 #include "data_source.h"
+#include "report/core/code_page.h"
+#include "report/core/exceptions.h"
 #include "report/expr/report_dataset.h"
 #include "report/model/report.h"
 #include "forms.h"
@@ -11,8 +13,6 @@
 #include "resim.h"
 #include "table.h"
 #include "takvim.h"
-#include "report/core/code_page.h"
-#include "report/core/exceptions.h"
 #include "window_position.h"
 
 #include <QCalendarWidget>
