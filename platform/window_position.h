@@ -5,6 +5,9 @@ class QSettings;
 class QString;
 class QWidget;
 
+// Windows call these each time they are shown. Only the first showing in a
+// run places the window; after that it stays where the operator moved it.
+
 // Centres `window` on the screen it is on (the primary screen by default).
 void CentreOnScreen(QWidget *window);
 // Centres `window` over `owner`; on the screen when there is no owner.
