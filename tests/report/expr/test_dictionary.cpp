@@ -155,6 +155,15 @@ class TestDictionary : public QObject {
         m_table->Post();
     }
 
+    // The component "İlçeler" over the table of Turkish field names.
+    void addPlaces()
+    {
+        auto *places = new TTable(m_form.get());
+        places->setObjectName(QStringLiteral("İlçeler"));
+        places->DatabaseName = m_dir->path();
+        places->TableName = QStringLiteral("Yer.db");
+    }
+
     void setVariables(const QStringList &pairs)
     {
         for (const QString &p : pairs) {
@@ -594,10 +603,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, shown);
-        auto *places = new TTable(m_form.get());
-        places->setObjectName(QStringLiteral("İlçeler"));
-        places->DatabaseName = m_dir->path();
-        places->TableName = QStringLiteral("Yer.db");
+        addPlaces();
         auto *signature = new TqpMemoView;
         signature->Name = QStringLiteral("İmzaAlanı");
         signature->SetBounds(42, 20, 120, 40);
@@ -615,10 +621,7 @@ private slots:
     // A script reads and writes names under the same rule.
     void scriptsUseTurkishNames()
     {
-        auto *places = new TTable(m_form.get());
-        places->setObjectName(QStringLiteral("İlçeler"));
-        places->DatabaseName = m_dir->path();
-        places->TableName = QStringLiteral("Yer.db");
+        addPlaces();
         m_memo->Name = QStringLiteral("Başlık");
         TInterpretator script; // the report's own interpreter
         QStringList compiled, errors;
