@@ -83,21 +83,23 @@ int qpSetFontStyle(int code) { return qpGetFontStyle(code); }
 
 QByteArray qpToAnsi(const QString &text, TqpUnmappedText unmapped)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    qsizetype n = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = qpCharToAnsi(text.at(i));
         if (b >= 0) {
-            bytes.append(char(b));
+            bytes[n++] = char(b);
             continue;
         }
         // A surrogate pair is one character.
-        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         if (unmapped == utRefuse)
-            throw EWriteError(qpLoadStr(qpMsgNotInCodePage).arg(text.mid(i, length), text.left(200)));
-        bytes.append('?');
-        i += length - 1;
+            throw EWriteError(qpLoadStr(qpMsgNotInCodePage).arg(text.mid(i, pair ? 2 : 1), text.left(200)));
+        bytes[n++] = '?';
+        if (pair)
+            ++i;
     }
+    bytes.truncate(n);
     return bytes;
 }
 
