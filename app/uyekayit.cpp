@@ -267,7 +267,7 @@ void TUyeKayitForm1::EditTemplate(const QString &fileName)
 {
     qpReport1->LoadFromFile(fileName);
     // The designer must not write into a preview some window still holds.
-    qpReport1->Preview = nullptr;
+    qpReport1->Preview.clear();
     if (!qpDesignerHook) {
         UiSeam::ShowMessage(QStringLiteral("Şablon düzenleyici bu sürümde henüz yok."));
         return;

@@ -236,6 +236,10 @@ void TqpEMFPages::Insert(int index, TqpPage *page)
 {
     auto info = std::make_unique<TqpPageInfo>();
     info->Stream = newStream();
+    // The build writes data into this stream: text outside the code page
+    // prints as "?" rather than stopping the report. An edited page
+    // (PageToObjects) is the operator's own text and stays refused.
+    qpReplaceUnmappedText(*info->Stream);
     qpVersion = qpPreparedVersion;
     qpWriteByte(*info->Stream, qpPreparedVersion);
     info->PaperSize = quint16(page->PaperSize);

@@ -539,6 +539,54 @@ private slots:
         QCOMPARE(pages.GetPages(0).Stream->data(), before);
     }
 
+    // Text from data that the code page cannot hold is written with one "?"
+    // per character (an emoji is one character); the page is kept and every
+    // other character stays as it was.
+    void textOutsideTheCodePagePrintsAsQuestionMarks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<QString>("refused"); // the first character a template could not hold
+        QTest::newRow("schwa and emoji") << QStringLiteral("Əli Ünal 😀") << QStringLiteral("?li Ünal ?")
+                                         << QStringLiteral("Ə");
+        QTest::newRow("two characters") << QStringLiteral("日本") << QStringLiteral("??") << QStringLiteral("日");
+        QTest::newRow("euro fits, tick does not") << QStringLiteral("€ ve ✓") << QStringLiteral("€ ve ?")
+                                                  << QStringLiteral("✓");
+        QTest::newRow("lone surrogate") << QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b")
+                                        << QStringLiteral("a?b") << QString(QChar(0xD83D));
+        QTest::newRow("two emoji in a row") << QStringLiteral("😀😀x") << QStringLiteral("??x")
+                                            << QStringLiteral("😀");
+    }
+    void textOutsideTheCodePagePrintsAsQuestionMarks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, printed);
+        QFETCH(QString, refused);
+        TqpReport report;
+        TqpEMFPages &pages = report.GetEMFPages();
+        addPage(pages, {9, 2100, 2970, poPortrait, {}, true});
+        TqpMemoView *m = memo(QStringLiteral("Uye"), text, 20, 20, 300, 30);
+        m->Tag = text;
+        put(pages, m);
+        put(pages, memo(QStringLiteral("Sonraki"), QStringLiteral("Berna Öz"), 20, 60));
+        QCOMPARE(textsOf(draw(pages, 0)), (QStringList{printed, QStringLiteral("Berna Öz")}));
+        TqpReport loaded;
+        load(loaded.GetEMFPages(), save(pages));
+        loaded.GetEMFPages().ObjectsToPage(0);
+        QCOMPARE(loaded.GetEMFPages().GetPages(0).Page->Items.first()->Tag, printed);
+
+        // Anywhere else the same object is refused, naming the whole character.
+        QBuffer elsewhere;
+        elsewhere.open(QIODevice::ReadWrite);
+        std::unique_ptr<TqpMemoView> again(memo(QStringLiteral("Uye"), text, 20, 20));
+        try {
+            again->WriteEntry(elsewhere);
+            QFAIL("written outside a prepared page");
+        } catch (const EWriteError &e) {
+            QVERIFY2(e.message().startsWith(QLatin1Char('"') + refused + QLatin1Char('"')), qPrintable(e.message()));
+        }
+    }
+
     void underlinedTextWithEmptyLineDraws()
     {
         TqpReport report;
