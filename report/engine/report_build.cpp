@@ -320,8 +320,15 @@ void TqpCompositeReport::DoBuildReport()
             // STOPREPORT in a contained report ends the whole composite build.
             if (r->Terminated)
                 Terminated = true;
-            if (Dataset)
+            if (Dataset) {
+                // Restoring reloads the template, which clears the error of
+                // the build just made: keep it for the composite's caller.
+                const bool failed = ErrorFlag;
+                const QString failure = ErrorStr;
                 restoreTemplate(*r, saved);
+                ErrorFlag = failed;
+                ErrorStr = failure;
+            }
             qpAppendMode = gCompositeAppend;
             gCompositeAppend = false;
             if (Terminated)

@@ -872,6 +872,39 @@ private slots:
         QCOMPARE(int(pages.GetPages(0).Orientation), int(poPortrait));
     }
 
+    // A composite repeated per record reloads each report's template after
+    // building it; the error of a failed report must still end the build.
+    void compositeReportKeepsAContainedFailure()
+    {
+        auto *once = component<TqpUserDataset>(QStringLiteral("qpBir"));
+        once->RangeEnd = reCount;
+        once->RangeEndCount = 1;
+        TqpReport second(m_form.get());
+        TqpCompositeReport composite(m_form.get());
+        TqpPage *first = page();
+        text(first, band(first, btReportTitle, 0, 20, QStringLiteral("Bir")), QStringLiteral("Birinci"));
+        TqpPage *other = second.Pages.Add();
+        auto *b = new TqpBandView;
+        b->SetBandType(btReportTitle);
+        b->SetBounds(0, 0, 400, 20);
+        b->Name = QStringLiteral("Iki");
+        other->Items.append(b);
+        auto *m = new TqpMemoView;
+        m->SetBounds(0, 0, 100, 18);
+        m->Memo = QStringList{QStringLiteral("[BoyleBirAdYok]")};
+        m->Name = QStringLiteral("MemoIki");
+        other->Items.append(m);
+        composite.Reports = {m_report, &second};
+        composite.Dataset = once;
+        QString shown;
+        qpReportUi.ErrorBox = [&](const QString &text, const QString &) { shown = text; };
+        const bool ok = composite.PrepareReport();
+        qpReportUi = TqpReportUi();
+        QVERIFY(!ok);
+        QVERIFY2(shown.contains(QStringLiteral("MemoIki")), qPrintable(shown));
+        QCOMPARE(composite.GetEMFPages().GetCount(), 0);
+    }
+
     // Names without a data set part follow the data band of the band being
     // shown: the members in the master band, the dues in the detail band.
     void plainFieldNamesFollowTheBand()
