@@ -435,8 +435,17 @@ private slots:
         QVERIFY(!errorOf([&] { resim->LoadFromFile(path(QStringLiteral("yok.jpg"))); }).isEmpty());
     }
 
+    // A report walks the members with their controls disabled; the dues of
+    // each member must follow all the same.
+    void duesHistoryFollowsTheMember_data()
+    {
+        QTest::addColumn<bool>("controlsDisabled");
+        QTest::newRow("controls enabled") << false;
+        QTest::newRow("controls disabled") << true;
+    }
     void duesHistoryFollowsTheMember()
     {
+        QFETCH(bool, controlsDisabled);
         auto members = openTable(dir(), QStringLiteral("Uye.db"));
         addMember(*members, 1, QStringLiteral("Ali"));
         addMember(*members, 2, QStringLiteral("Veli"));
@@ -452,37 +461,19 @@ private slots:
             dues->FieldByName(QStringLiteral("Yil"))->setAsString(QString::fromLatin1(year));
             dues->Post();
         }
+        QSignalSpy heard(&source, &TDataSource::dataChanged);
+        if (controlsDisabled)
+            members->DisableControls();
         members->First();
         QCOMPARE(dues->RecordCount(), 0);
         members->Last();
         QCOMPARE(dues->RecordCount(), 2);
         QCOMPARE(dues->FieldByName(QStringLiteral("KayitNo"))->AsFloat(), 2.0);
-    }
-
-    // A report walks the members with their controls disabled; the dues of
-    // each member must follow all the same.
-    void duesFollowTheMemberWhileControlsAreDisabled()
-    {
-        auto members = openTable(dir(), QStringLiteral("Uye.db"));
-        addMember(*members, 1, QStringLiteral("Ali"));
-        addMember(*members, 2, QStringLiteral("Veli"));
-        TDataSource source;
-        source.setDataSet(members.get());
-        auto dues = openTable(dir(), QStringLiteral("Aidat.db"));
-        dues->MasterFields = QStringLiteral("KayitNo");
-        dues->IndexFieldNames = QStringLiteral("KayitNo");
-        dues->setMasterSource(&source);
-        dues->Append();
-        dues->FieldByName(QStringLiteral("Yil"))->setAsString(QStringLiteral("2024"));
-        dues->Post();
-        QSignalSpy heard(&source, &TDataSource::dataChanged);
-        members->DisableControls();
-        members->First();
-        QCOMPARE(dues->RecordCount(), 0);
-        members->Last();
-        QCOMPARE(dues->RecordCount(), 1);
-        members->EnableControls();
-        QCOMPARE(heard.count(), 1);
+        if (controlsDisabled) {
+            QCOMPARE(heard.count(), 0);
+            members->EnableControls();
+            QCOMPARE(heard.count(), 1);
+        }
     }
 
     // What a view needs to tell a move from a change of the records.
