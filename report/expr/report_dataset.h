@@ -87,9 +87,6 @@ public:
     void Prior() override;
     bool Eof() override;
 
-    // Whether a walk over the table is under way.
-    bool Walking() const { return m_walkDepth > 0; }
-
 private:
     class Walk;
 
