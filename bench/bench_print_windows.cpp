@@ -36,15 +36,20 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
+// The process's own high-water mark. Not getrusage: across exec it keeps
+// the parent's peak, which here held the photo being made.
 double peakMB()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
 }
 
 // A 4000 × 3000 picture with detail enough to weigh what a camera's does.
