@@ -114,6 +114,7 @@ int windowed(TApplication &app, const QString &label, const QString &folder, boo
     if (registrationShown)
         UyeKayitForm1->show();
     QApplication::processEvents();
+    const double peakBefore = peakMB();
 
     QElapsedTimer clock;
     double ms = -1;
@@ -127,8 +128,10 @@ int windowed(TApplication &app, const QString &label, const QString &folder, boo
     };
     clock.start();
     UyeListForm1->findChild<QToolButton *>(QStringLiteral("ToolButton2"))->click();
-    std::printf("%s, windows%s: \"Yazdır\" to the first page in %.0f ms (%d pages), peak memory %.0f MB\n",
-                qPrintable(label), registrationShown ? " (registration window open too)" : "", ms, pages, peakMB());
+    std::printf("%s, windows%s: \"Yazdır\" to the first page in %.0f ms (%d pages), peak memory %.0f MB "
+                "(%.0f MB before printing)\n",
+                qPrintable(label), registrationShown ? " (registration window open too)" : "", ms, pages, peakMB(),
+                peakBefore);
     for (const auto &box : ui.boxes)
         std::printf("  message: %s\n", qPrintable(box.text));
     app.DestroyForms();
