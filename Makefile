@@ -29,9 +29,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Without a folder the program works in ~/Zelvan and sets it up on first
+# start; another WORKDIR is named to it (it asks before starting a register there).
 run: build
-	mkdir -p "$(WORKDIR)"
-	cd "$(WORKDIR)" && "$(CURDIR)/$(BUILD)/app/zelvan"
+	"$(CURDIR)/$(BUILD)/app/zelvan" $(if $(filter $(HOME)/Zelvan,$(WORKDIR)),,"$(WORKDIR)")
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

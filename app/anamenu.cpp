@@ -10,6 +10,7 @@
 #include "modal_seam.h"
 #include "passw_form.h"
 #include "progress_form.h"
+#include "report/core/exceptions.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/model_globals.h"
 #include "report/output/printer.h"
@@ -24,9 +25,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
-#include <QScreen>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -130,12 +130,25 @@ void TAnaMenu1::setUpBackground()
 
 void TAnaMenu1::setUpStatusBar()
 {
+    // The last panel names the working folder and takes the rest of the bar.
     for (int i = 0; i < 4; ++i) {
         auto *panel = new QLabel(ui->StatusBar1);
-        panel->setFixedWidth(50);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        ui->StatusBar1->addWidget(panel);
+        const bool last = i == 3;
+        if (last)
+            panel->setMinimumWidth(50);
+        else
+            panel->setFixedWidth(50);
+        ui->StatusBar1->addWidget(panel, last ? 1 : 0);
     }
+}
+
+void TAnaMenu1::ShowWorkingFolder(const QString &folder)
+{
+    auto *panel = ui->StatusBar1->findChild<QLabel *>(QStringLiteral("StatusPanel4"));
+    panel->setText(QDir::toNativeSeparators(folder));
+    panel->setToolTip(panel->text());
 }
 
 void TAnaMenu1::ShowMain()
@@ -143,14 +156,8 @@ void TAnaMenu1::ShowMain()
     resize(650, 492);
     CentreOnScreen(this);
     showMaximized();
-    // Maximising is the window manager's job; on a bare X server there is
-    // none, so the window fills the screen itself. The design size stays
-    // the restored size.
-    QTimer::singleShot(0, this, [this] {
-        const QScreen *screen = this->screen();
-        if (isMaximized() && screen && frameGeometry().size() != screen->availableGeometry().size())
-            setGeometry(screen->availableGeometry());
-    });
+    // The design size stays the restored size.
+    FillScreenWhenMaximized(this);
 }
 
 void TAnaMenu1::yeGirii1Click()
@@ -194,19 +201,52 @@ void TAnaMenu1::TakvimMenuClick()
     Takvim1->activateWindow();
 }
 
-void TAnaMenu1::k1Click() { TApplication::instance()->Terminate(); }
+void TAnaMenu1::k1Click()
+{
+    // A member row the operator changed is saved or dropped only by their answer.
+    if (UyeKayitForm1->SettleChanges())
+        TApplication::instance()->Terminate();
+}
 
 void TAnaMenu1::closeEvent(QCloseEvent *event)
 {
+    if (UyeKayitForm1 && !UyeKayitForm1->SettleChanges()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     TApplication::instance()->Terminate();
 }
 
-void StartUp(TApplication &app)
+QString ChooseWorkingFolder(const QStringList &arguments)
+{
+    // An empty name would stand for the current folder.
+    if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].trimmed().isEmpty()))
+        throw EqpError(QStringLiteral("Kullanım: zelvan [KLASÖR]"));
+    if (arguments.size() < 2)
+        return QDir(QDir::homePath()).filePath(QStringLiteral("Zelvan"));
+    const QString folder = QDir::cleanPath(QDir(arguments[1]).absolutePath());
+    // A wrong folder must not silently become an empty register.
+    const QDir dir(folder);
+    for (const QString &file : MemberStore::TableFiles())
+        if (QFileInfo::exists(dir.filePath(file)))
+            return folder;
+    // The title says which folder the question is about.
+    const auto answer = UiSeam::MessageBox(
+        nullptr, QMessageBox::Question,
+        QStringLiteral("%1 - %2").arg(QApplication::applicationName(), QDir::toNativeSeparators(folder)),
+        QStringLiteral("Bu klasörde üye kayıtları yok. Yeni kayıt defteri oluşturulsun mu?"),
+        QMessageBox::Yes | QMessageBox::No);
+    return answer == QMessageBox::Yes ? folder : QString();
+}
+
+void StartUp(TApplication &app, const QString &folder)
 {
     QApplication::setApplicationName(QStringLiteral("Zelvan"));
-    if (MemberStore::PrepareWorkingFolder(QDir::currentPath()))
-        copyTemplates(QDir::current());
+    if (MemberStore::PrepareWorkingFolder(folder))
+        copyTemplates(QDir(folder));
+    if (!QDir::setCurrent(folder))
+        throw EqpError(QStringLiteral("Çalışma klasörüne geçilemedi: %1").arg(QDir::toNativeSeparators(folder)));
     // The report engine: its globals, the printers and its windows.
     qpInitExpressionGlobals();
     qpInitModelGlobals();
@@ -225,6 +265,7 @@ void StartUp(TApplication &app)
     // Links from one window to another window's data, now that both exist.
     UyeListForm1->BindMembers(UyeKayitForm1->DataSource1);
     UyeKayitForm1->BindPlaces(SehirTanim1->DataSource1, IlceTanim1->DataSource1, MahalleTanim1->DataSource1);
+    AnaMenu1->ShowWorkingFolder(folder);
 }
 
 namespace {
@@ -242,10 +283,20 @@ void ShutDown(TApplication &app)
 
 } // namespace
 
-int RunZelvan(TApplication &app)
+int RunZelvan(TApplication &app, const QStringList &arguments)
 {
+    QApplication::setApplicationName(QStringLiteral("Zelvan"));
+    QString folder;
     try {
-        StartUp(app);
+        folder = ChooseWorkingFolder(arguments);
+    } catch (...) {
+        HandleException();
+        return 1;
+    }
+    if (folder.isEmpty())
+        return 0;
+    try {
+        StartUp(app, folder);
         AnaMenu1->ShowMain();
     } catch (...) {
         HandleException();

@@ -1,4 +1,5 @@
-// Zelvan: the membership register.
+// Zelvan: the membership register. `zelvan [FOLDER]`: the register lives in
+// FOLDER, else in ~/Zelvan.
 #include "anamenu.h"
 #include "application.h"
 
@@ -14,5 +15,5 @@ int main(int argc, char **argv)
     if (qtTurkish.load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"), QStringLiteral("_"),
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTurkish);
-    return RunZelvan(app);
+    return RunZelvan(app, app.arguments());
 }

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScreen>
+#include <algorithm>
 
 TResim1::TResim1(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TResim1>())
 {
@@ -21,14 +23,31 @@ TResim1::~TResim1() = default;
 
 void TResim1::AssignPicture(const QByteArray &bytes)
 {
-    const QImage picture = ReadPicture(bytes, [this](int percent) { Image1Progress(percent); });
-    if (picture.isNull()) {
+    // A camera's photo is decoded no larger than the screen, never whole.
+    m_picture = ReadPicture(bytes, [this](int percent) { Image1Progress(percent); }, clientBounds());
+    if (m_picture.isNull()) {
         // An empty picture keeps the control's size: nothing to size it by.
         Image1->clear();
         return;
     }
-    Image1->setPixmap(QPixmap::fromImage(picture));
-    Image1->setGeometry(0, 0, picture.width(), picture.height());
+    showPicture();
+}
+
+QSize TResim1::clientBounds() const
+{
+    // The frame is known once the window manager has framed the window;
+    // before that it counts as none, and activation fits the picture again.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    return screen()->availableGeometry().size() - frame;
+}
+
+void TResim1::showPicture()
+{
+    const QSize fitted = FittedSize(m_picture.size(), clientBounds());
+    const QImage shown =
+        fitted == m_picture.size() ? m_picture : m_picture.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    Image1->setPixmap(QPixmap::fromImage(shown));
+    Image1->setGeometry(0, 0, shown.width(), shown.height());
 }
 
 bool TResim1::event(QEvent *event)
@@ -43,10 +62,18 @@ void TResim1::showEvent(QShowEvent *event)
     FormActivate();
     QDialog::showEvent(event);
     CentreOnWindow(this, QApplication::activeWindow());
+    // Centred over a window near the screen's edge, a large picture would
+    // hang off the screen.
+    const QRect area = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    move(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())),
+         std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
 }
 
 void TResim1::FormActivate()
 {
+    if (!m_picture.isNull() && Image1->size() != FittedSize(m_picture.size(), clientBounds()))
+        showPicture();
     setFixedSize(Image1->width(), Image1->height());
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// The picture viewer: shows a member's photograph at its own size.
+// The picture viewer: shows a member's photograph at its own size, or, when
+// that would not fit the screen, scaled down to fit it, keeping its aspect.
 
 #include <QDialog>
+#include <QImage>
 #include <memory>
 
 class QLabel;
@@ -30,6 +32,11 @@ protected:
 private:
     void FormActivate();
     void Image1Progress(int percent);
+    // The largest client area whose window fits the screen's available area.
+    QSize clientBounds() const;
+    // Puts the picture into Image1, scaled down to the client bounds.
+    void showPicture();
 
     std::unique_ptr<Ui::TResim1> ui;
+    QImage m_picture; // as decoded: at most the screen's size
 };

@@ -3,6 +3,8 @@
 
 #include "application.h"
 #include "data_source.h"
+#include "report/core/code_page.h"
+#include "report/core/exceptions.h"
 #include "report/expr/report_dataset.h"
 #include "report/model/report.h"
 #include "forms.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QShortcut>
 
 namespace {
 
@@ -35,6 +38,25 @@ QString pictureFilter()
         .arg(patterns.join(QLatin1Char(' ')), entries.join(QStringLiteral(";;")));
 }
 
+// The first character of `text` that the Turkish code page of the printed
+// reports cannot hold, or empty; a surrogate pair (an emoji) counts as one
+// character. One that would not show in a message is named by its code.
+QString firstUnprintable(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (qpCharToAnsi(c) >= 0)
+            continue;
+        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const QString found = text.mid(i, pair ? 2 : 1);
+        const char32_t code = found.toUcs4().value(0);
+        if (!QChar::isPrint(code) || QChar::category(code) == QChar::Mark_NonSpacing)
+            return QStringLiteral("U+%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
+        return found;
+    }
+    return QString();
+}
+
 } // namespace
 
 TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TUyeKayitForm1>())
@@ -46,6 +68,7 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     MemberStore::ConfigureTable(*Table1);
     Table1->setFilterOptions(foCaseInsensitive);
     Table1->OnNewRecord = [this](TDataSet *) { Table1NewRecord(); };
+    Table1->BeforePost = [this](TDataSet *) { Table1BeforePost(); };
     Table1->Open();
     DataSource1 = new TDataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
@@ -112,6 +135,11 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     command(ui->ToolButton7, &QToolButton::clicked, &TUyeKayitForm1::ToolButton7Click);
     command(ui->Dzenle1, &QAction::triggered, &TUyeKayitForm1::Dzenle1Click);
     command(ui->ToolButton9, &QToolButton::clicked, &TUyeKayitForm1::ToolButton9Click);
+    // The captions promise F2 for saving and F3 for cancelling.
+    for (const auto &[key, button] : {std::pair(Qt::Key_F2, ui->ToolButton1), std::pair(Qt::Key_F3, ui->ToolButton2)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, button, &QToolButton::click);
+    }
     command(ui->SpeedButton1, &QToolButton::clicked, &TUyeKayitForm1::SpeedButton1Click);
     command(ui->SpeedButton2, &QToolButton::clicked, &TUyeKayitForm1::SpeedButton2Click);
     command(ui->DBImage1, &TDBImage::doubleClicked, &TUyeKayitForm1::DBImage1DblClick);
@@ -146,18 +174,72 @@ void TUyeKayitForm1::Table1NewRecord()
     Table1->FieldByName(QStringLiteral("Uyrugu"))->setAsString(QStringLiteral("T.C."));
 }
 
+void TUyeKayitForm1::Table1BeforePost()
+{
+    // The reports print in the Turkish code page: a character it cannot hold
+    // is refused here, while the operator can still correct it, rather than
+    // printed as "?" later.
+    for (TField *f : Table1->Fields()) {
+        if (f->Calculated() || (f->DataType() != ftString && f->DataType() != ftMemo))
+            continue;
+        const QString bad = firstUnprintable(f->AsString());
+        if (bad.isEmpty())
+            continue;
+        if (QWidget *control = controlOf(f); control && isVisible()) {
+            ui->PageControl1->setCurrentWidget(control->parentWidget());
+            control->setFocus();
+        }
+        throw EqpError(QStringLiteral("%1 alanında yazdırılamayan karakter: %2").arg(captionOf(f), bad));
+    }
+}
+
+QWidget *TUyeKayitForm1::controlOf(const TField *field) const
+{
+    for (QWidget *w : ui->PageControl1->findChildren<QWidget *>())
+        if (w->property("DataField").toString().compare(field->FieldName(), Qt::CaseInsensitive) == 0)
+            return w;
+    return nullptr;
+}
+
+QString TUyeKayitForm1::captionOf(const TField *field) const
+{
+    // A control sharing its label with another carries its own name;
+    // otherwise its label names it.
+    if (QWidget *control = controlOf(field)) {
+        if (!control->accessibleName().isEmpty())
+            return control->accessibleName();
+        for (const QLabel *label : ui->PageControl1->findChildren<QLabel *>())
+            if (label->buddy() == control) {
+                QString caption = label->text().trimmed();
+                if (caption.endsWith(QLatin1Char(':')))
+                    caption.chop(1);
+                return caption;
+            }
+    }
+    return field->FieldName();
+}
+
+void TUyeKayitForm1::saveRow()
+{
+    MemberStore::CalcKalan(Table1);
+    Table1->Post();
+    Table1->FlushBuffers();
+}
+
 void TUyeKayitForm1::ToolButton1Click()
 {
     // A row only browsed has nothing to save: closing is the whole command.
-    if (Table1->State() == dsEdit || Table1->State() == dsInsert) {
-        MemberStore::CalcKalan(Table1);
-        Table1->Post();
-        Table1->FlushBuffers();
-    }
+    if (Table1->State() == dsEdit || Table1->State() == dsInsert)
+        saveRow();
     close();
 }
 
-void TUyeKayitForm1::ToolButton2Click() { close(); }
+void TUyeKayitForm1::ToolButton2Click()
+{
+    // Cancelling is the operator's answer already: drop without asking.
+    Table1->Cancel();
+    close();
+}
 
 void TUyeKayitForm1::ToolButton9Click() { close(); }
 
@@ -185,7 +267,7 @@ void TUyeKayitForm1::EditTemplate(const QString &fileName)
 {
     qpReport1->LoadFromFile(fileName);
     // The designer must not write into a preview some window still holds.
-    qpReport1->Preview = nullptr;
+    qpReport1->Preview.clear();
     if (!qpDesignerHook) {
         UiSeam::ShowMessage(QStringLiteral("Şablon düzenleyici bu sürümde henüz yok."));
         return;
@@ -248,11 +330,45 @@ void TUyeKayitForm1::FormActivate()
     setWindowTitle(QStringLiteral("Üye Adı Soyadı : [") + ui->DBEdit3->text() + QLatin1Char(']'));
 }
 
+bool TUyeKayitForm1::SettleChanges()
+{
+    const bool editing = Table1->State() == dsEdit || Table1->State() == dsInsert;
+    // Text still held by a control counts as a change, also text the
+    // control cannot hand over as it stands.
+    bool changed = true;
+    try {
+        Table1->UpdateRecord();
+        changed = Table1->Modified();
+    } catch (...) {
+        // Refused text is typed text: it is asked about like any change.
+    }
+    if (!editing || !changed) {
+        Table1->Cancel();
+        return true;
+    }
+    switch (UiSeam::MessageBox(isVisible() ? this : nullptr, QMessageBox::Question, windowTitle(),
+                               QStringLiteral("Değişiklikler kaydedilsin mi?"),
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        try {
+            saveRow();
+        } catch (...) {
+            HandleException();
+            return false;
+        }
+        return true;
+    case QMessageBox::No:
+        Table1->Cancel();
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TUyeKayitForm1::done(int result)
 {
-    // Closing drops what was not saved.
-    Table1->Cancel();
-    QDialog::done(result);
+    if (SettleChanges())
+        QDialog::done(result);
 }
 
 bool TUyeKayitForm1::event(QEvent *event)

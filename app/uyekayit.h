@@ -3,13 +3,14 @@
 // and its data source `DataSource1`, which the member list and the
 // new-member command share, and the dues history `Table2` (a detail of the
 // member cursor, kept closed). It never moves the cursor itself: it shows
-// and edits whatever row the cursor is on, and every way of closing it drops
-// what was not saved.
+// and edits whatever row the cursor is on; closing it with unsaved changes
+// asks whether to save them.
 
 #include <QDialog>
 #include <memory>
 
 class TDataSource;
+class TField;
 class TTable;
 class TqpDBDataSet;
 class TqpReport;
@@ -43,6 +44,13 @@ public:
     // Loads the template and opens the designer on it.
     void EditTemplate(const QString &fileName);
 
+    // Asks whether a member row the operator changed is to be saved, before
+    // the window closes or the program ends. True when the caller may go on:
+    // nothing was changed, the row was saved, or its changes were dropped.
+    // False when the operator chose to stay or the save was refused; the
+    // row then keeps everything typed.
+    bool SettleChanges();
+
     // Every way of closing the window (close button, Esc, a command) ends here.
     void done(int result) override;
 
@@ -65,6 +73,12 @@ private:
     void Gster1Click();
     void FormActivate();
     void Table1NewRecord();
+    void Table1BeforePost();
+
+    void saveRow();
+    // The caption of the control that edits `field`, for messages.
+    QWidget *controlOf(const TField *field) const;
+    QString captionOf(const TField *field) const;
 
     void pickDate(const char *fieldName);
 

@@ -107,9 +107,8 @@ void fillFolder(const QString &folder, int members, bool photos)
 // clicked; the clock stops when the preview is on screen with its first page.
 int windowed(TApplication &app, const QString &label, const QString &folder, bool registrationShown)
 {
-    QDir::setCurrent(folder);
     TScriptedUi ui;
-    StartUp(app);
+    StartUp(app, folder);
     AnaMenu1->yeBul1Click();
     if (registrationShown)
         UyeKayitForm1->show();

@@ -501,6 +501,8 @@ void TDataSet::Post()
     checkActive();
     checkEditing();
     emit notifyUpdateRecord();
+    if (BeforePost)
+        BeforePost(this);
     runCalc(m_buffer);
     const bool inserting = m_state == dsInsert;
     QVector<bool> changedColumns;

@@ -82,6 +82,8 @@ public:
     void Cancel();
     void Delete();
     void CheckBrowseMode(); // a modified pending record is posted, an unmodified one dropped
+    // Has the bound controls write text they still hold into the fields.
+    void UpdateRecord() { emit notifyUpdateRecord(); }
     void FlushBuffers() {}  // every post is already on disk
     bool Modified() const { return m_modified; }
 
@@ -126,6 +128,10 @@ public:
     // Called by Append and Insert to give a new record its defaults; what it
     // assigns does not count as the operator's change.
     std::function<void(TDataSet *)> OnNewRecord;
+    // Called by Post once the controls have written their text, before
+    // anything is stored; raising refuses the post and keeps the record
+    // being edited as it is.
+    std::function<void(TDataSet *)> BeforePost;
 
     // Values of any visible record, calculated fields included, for grids.
     // `row` counts from 0 in the visible order.

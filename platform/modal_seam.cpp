@@ -2,6 +2,7 @@
 
 #include "invalid_operation.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -16,6 +17,12 @@ public:
                                            const QString &text, QMessageBox::StandardButtons buttons) override
     {
         QMessageBox box(icon, title, text, buttons, parent);
+        // The program's own answers, in Turkish whether or not the toolkit's
+        // translations are installed.
+        for (const auto &[button, caption] : {std::pair(QMessageBox::Yes, "Evet"), std::pair(QMessageBox::No, "Hayır"),
+                                              std::pair(QMessageBox::Cancel, "Vazgeç")})
+            if (QAbstractButton *b = box.button(button))
+                b->setText(QString::fromUtf8(caption));
         return QMessageBox::StandardButton(box.exec());
     }
     QString OpenFileName(QWidget *parent, const QString &caption, const QString &filter) override

@@ -8,7 +8,14 @@ namespace {
 constexpr int kBands = 4;
 }
 
-QImage ReadPicture(const QByteArray &bytes, const std::function<void(int)> &progress)
+QSize FittedSize(QSize size, QSize bounds)
+{
+    if (!bounds.isValid() || (size.width() <= bounds.width() && size.height() <= bounds.height()))
+        return size;
+    return size.scaled(bounds.expandedTo(QSize(1, 1)), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+QImage ReadPicture(const QByteArray &bytes, const std::function<void(int)> &progress, QSize bounds)
 {
     if (bytes.isEmpty())
         return QImage();
@@ -17,29 +24,39 @@ QImage ReadPicture(const QByteArray &bytes, const std::function<void(int)> &prog
     buffer.open(QIODevice::ReadOnly);
     QImageReader probe(&buffer);
     const QSize size = probe.size();
+    const QSize scaled = size.isValid() ? FittedSize(size, bounds) : size;
+    const bool scaling = scaled != size;
     if (!progress || probe.format() != "jpeg" || !size.isValid() || !probe.supportsOption(QImageIOHandler::ClipRect)) {
         buffer.seek(0);
         QImageReader reader(&buffer);
+        if (scaling)
+            reader.setScaledSize(scaled);
         return reader.read();
     }
-    QImage picture(size, QImage::Format_RGB32);
+    QImage picture(scaled, QImage::Format_RGB32);
     picture.fill(Qt::white);
     progress(0);
     QPainter painter(&picture);
     int top = 0;
-    for (int band = 1; band <= kBands && top < size.height(); ++band) {
-        const int bottom = size.height() * band / kBands;
+    for (int band = 1; band <= kBands && top < scaled.height(); ++band) {
+        const int bottom = scaled.height() * band / kBands;
         if (bottom == top)
             continue;
         buffer.seek(0);
         QImageReader reader(&buffer, "jpeg");
-        reader.setClipRect(QRect(0, top, size.width(), bottom - top));
+        const QRect rows(0, top, scaled.width(), bottom - top);
+        if (scaling) {
+            reader.setScaledSize(scaled);
+            reader.setScaledClipRect(rows);
+        } else {
+            reader.setClipRect(rows);
+        }
         const QImage part = reader.read();
         if (part.isNull())
             return QImage();
         painter.drawImage(0, top, part);
         top = bottom;
-        progress(100 * bottom / size.height());
+        progress(100 * bottom / scaled.height());
     }
     return picture;
 }

@@ -3,10 +3,23 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QWidget>
 #include <climits>
 
 namespace {
+
+// Set on a window once it has been placed in this run.
+const char *const kPlaced = "zelvanPlaced";
+
+// True the first time it is asked for `window`.
+bool firstPlacing(QWidget *window)
+{
+    if (window->property(kPlaced).toBool())
+        return false;
+    window->setProperty(kPlaced, true);
+    return true;
+}
 
 void centreIn(QWidget *window, const QRect &area)
 {
@@ -14,21 +27,41 @@ void centreIn(QWidget *window, const QRect &area)
     window->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
 
-} // namespace
-
-void CentreOnScreen(QWidget *window)
+void centreOnScreen(QWidget *window)
 {
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (screen)
         centreIn(window, screen->availableGeometry());
 }
 
+} // namespace
+
+void CentreOnScreen(QWidget *window)
+{
+    if (firstPlacing(window))
+        centreOnScreen(window);
+}
+
 void CentreOnWindow(QWidget *window, const QWidget *owner)
 {
+    if (!firstPlacing(window))
+        return;
     if (owner && owner != window && owner->isVisible())
         centreIn(window, owner->frameGeometry());
     else
-        CentreOnScreen(window);
+        centreOnScreen(window);
+}
+
+void FillScreenWhenMaximized(QWidget *window)
+{
+    // Maximising is the window manager's job; without one the window would
+    // stay at its restored size, so it fills the screen itself once the
+    // show has gone through.
+    QTimer::singleShot(0, window, [window] {
+        const QScreen *screen = window->screen();
+        if (window->isMaximized() && screen && window->frameGeometry().size() != screen->availableGeometry().size())
+            window->setGeometry(screen->availableGeometry());
+    });
 }
 
 void SaveWindowPlacement(QSettings &settings, const QString &key, const QWidget *window)

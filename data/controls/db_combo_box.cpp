@@ -17,15 +17,9 @@ void TDBComboBox::reload()
 
 void TDBComboBox::choose(int index)
 {
-    // A choice is a complete value: it goes into the field at once.
-    try {
-        if (!m_link.Edit()) {
-            reload();
-            return;
-        }
-        m_link.Field()->setAsString(itemText(index));
-    } catch (...) {
-        reload();
-        throw;
-    }
+    // A choice is a complete value: it goes into the field at once. The
+    // value already there is no change and starts no edit.
+    if (const TField *f = m_link.Field(); f && !f->IsNull() && f->AsString() == itemText(index))
+        return;
+    m_link.Assign([&](TField &f) { f.setAsString(itemText(index)); });
 }

@@ -1,6 +1,7 @@
 #pragma once
-// A one-line editor of a field of the current record. Typing starts editing
-// the record; the text reaches the field when the editor loses focus or the
+// A one-line editor of a field of the current record. Every change the
+// operator makes (typing, paste, drop, middle click, undo) starts editing the
+// record; the text reaches the field when the editor loses focus or the
 // record is settled or posted. The field's edit mask and size limit typing.
 
 #include <QLineEdit>
@@ -25,14 +26,11 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void reload();
-    void textTyped();
+    void showField(bool forEditing);
 
     TFieldDataLink m_link;
-    bool m_modified = false;
 };
-
-// True for a key that changes an editor's text.
-bool IsEditingKey(const QKeyEvent *event);

@@ -77,14 +77,11 @@ void TDBLookupComboBox::reload()
 
 void TDBLookupComboBox::choose(int index)
 {
-    try {
-        if (index < 0 || index >= m_keys.size() || !m_link.Edit()) {
-            reload();
-            return;
-        }
-        m_link.Field()->setValue(m_keys[index]);
-    } catch (...) {
+    if (index < 0 || index >= m_keys.size()) {
         reload();
-        throw;
+        return;
     }
+    if (const TField *f = m_link.Field(); f && !f->IsNull() && f->AsString() == m_keys[index].toString())
+        return;
+    m_link.Assign([&](TField &f) { f.setValue(m_keys[index]); });
 }

@@ -1,7 +1,6 @@
 #include "db_memo.h"
 
 #include "application.h"
-#include "db_edit.h"
 
 #include <QKeyEvent>
 
@@ -9,35 +8,46 @@ TDBMemo::TDBMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
     connect(&m_link, &TFieldDataLink::recordChanged, this, &TDBMemo::reload);
     connect(&m_link, &TFieldDataLink::updateData, this, &TDBMemo::UpdateRecord);
+    // Keys, paste, drop, middle click and undo all end here.
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        if (m_loading)
+            return;
+        m_changing = true;
+        Guarded([this] { m_link.Modify(); });
+        m_changing = false;
+    });
+    reload();
 }
 
 void TDBMemo::reload()
 {
+    // A change that could not start editing is taken back once the document
+    // has finished applying it.
+    if (m_changing) {
+        QMetaObject::invokeMethod(this, &TDBMemo::reload, Qt::QueuedConnection);
+        return;
+    }
     const TField *f = m_link.Field();
-    setPlainText(f ? f->AsString() : QString());
-    document()->setModified(false);
+    const QString text = f ? f->AsString() : QString();
+    // Replacing even an equal text would lose the caret, the selection and
+    // the undo history.
+    if (text == toPlainText())
+        return;
+    m_loading = true;
+    setPlainText(text);
+    m_loading = false;
 }
 
 void TDBMemo::UpdateRecord()
 {
-    TField *f = m_link.Field();
-    if (!document()->isModified() || !f || !m_link.Editing())
-        return;
-    f->setAsString(toPlainText());
-    document()->setModified(false);
+    m_link.UpdateField([this](TField &f) { f.setAsString(toPlainText()); });
 }
 
 void TDBMemo::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && document()->isModified()) {
-        reload();
+    if (event->key() == Qt::Key_Escape && m_link.Modified()) {
+        m_link.Reset();
         return;
-    }
-    if ((IsEditingKey(event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !isReadOnly()) {
-        bool editing = false;
-        Guarded([&] { editing = m_link.Edit(); });
-        if (!editing)
-            return;
     }
     QPlainTextEdit::keyPressEvent(event);
 }

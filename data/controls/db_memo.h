@@ -1,6 +1,8 @@
 #pragma once
 // A multi-line editor of a text field (a memo) of the current record; it
-// follows the record like TDBEdit.
+// follows the record like TDBEdit: every change the operator makes starts
+// editing, and the text reaches the field when the memo loses focus or the
+// record is settled or posted.
 
 #include <QPlainTextEdit>
 
@@ -27,4 +29,6 @@ private:
     void reload();
 
     TFieldDataLink m_link;
+    bool m_loading = false;  // showing the field, not the operator's change
+    bool m_changing = false; // inside the operator's change
 };

@@ -7,6 +7,7 @@
 // receives without paper.
 
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -26,7 +27,19 @@ public:
         int customWidth = 0;    // tenths of a millimetre, for the custom size
         int customLength = 0;
         int copies = 1;
+        // Further choices of the driver's options for the job, keyword to
+        // choice ("Duplex" → "DuplexNoTumble"); paper and source have their
+        // own fields above.
+        QMap<QString, QString> choices;
     };
+    // An option of the printer's driver as its properties dialog lists it.
+    struct Option {
+        QString keyword;                       // "PageSize", "InputSlot", "Duplex"…
+        QString text;                          // the driver's caption
+        QList<QPair<QString, QString>> choices; // keyword and caption
+        QString defaultChoice;
+    };
+    using OptionList = QList<Option>;
     // The device as a print job would see it, in device pixels.
     struct Geometry {
         int dpiX = 0, dpiY = 0;
@@ -50,6 +63,8 @@ public:
     virtual std::optional<Geometry> geometry() = 0;
     virtual CodeList papers() = 0;
     virtual CodeList sources() = 0;
+    // The options of the current printer's driver; none where it has none.
+    virtual OptionList options() { return {}; }
     // The driver's own settings dialog over a copy of the block; false when
     // cancelled or not offered. The window layer installs the dialog.
     virtual bool propertiesDialog(DeviceMode &mode) = 0;
@@ -106,14 +121,22 @@ public:
     std::optional<Geometry> geometry() override;
     CodeList papers() override;
     CodeList sources() override;
+    OptionList options() override;
     bool propertiesDialog(DeviceMode &mode) override;
     void setJobTitle(const QString &title) override;
     TCanvas *beginJob() override;
     void newPage() override;
     void endJob() override;
     void abortJob() override;
-    // The dialog, installed by the window layer; none in a program without windows.
-    static inline std::function<bool(const QString &printer, DeviceMode &mode)> PropertiesDialogHook;
+    // The dialog over the driver's options, `choices` holding the current
+    // choice of each and taking the operator's; false when cancelled. The
+    // window layer installs it; none in a program without windows.
+    static inline std::function<bool(const QString &printer, const OptionList &options,
+                                     QMap<QString, QString> &choices)>
+        PropertiesDialogHook;
+    // Source codes of the driver's input slots: this one for its first slot,
+    // then one more for each.
+    static constexpr int FirstSlotCode = 256;
 
 private:
     struct State;

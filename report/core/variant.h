@@ -39,11 +39,16 @@ public:
     // Rounds to four decimals, halves to even; EVariantError when out of range.
     static Variant fromCurrency(double value);
     static Variant fromDateTime(double days) { Variant v; v.m_kind = DateTime; v.m_real = days; return v; }
+    // A field with no value: it computes as the given zero or empty text,
+    // but prints as nothing. Every computed result is an ordinary value, so
+    // [Field] of a blank field prints blank while [Field + 0] prints 0.
+    static Variant blank(Variant zero) { zero.m_blank = true; return zero; }
 
     Kind kind() const noexcept { return m_kind; }
     bool isEmpty() const noexcept { return m_kind == Empty; }
     bool isNull() const noexcept { return m_kind == Null; }
     bool isString() const noexcept { return m_kind == String; }
+    bool isBlank() const noexcept { return m_blank; }
     // Integer, real, currency, Boolean or date-time.
     bool isNumeric() const noexcept { return m_kind >= Integer && m_kind != String; }
 
@@ -87,6 +92,7 @@ public:
 
 private:
     Kind m_kind;
+    bool m_blank = false;
     union {
         int32_t m_i32;
         double m_real;

@@ -1,6 +1,7 @@
 #include "report/engine/band_engine.h"
 
 #include "report/core/exceptions.h"
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/engine/engine_globals.h"
 #include "report/engine/prepared_pages.h"
@@ -500,7 +501,7 @@ void TqpBand::InitValues()
         for (int i = 0; i < table.Count(); ++i) {
             const QString key = table.GetName(i);
             const bool perColumn = !key.isEmpty() && key.at(0).isDigit();
-            if (ExtractField(key, perColumn ? 2 : 1).compare(Name, Qt::CaseInsensitive) != 0)
+            if (!qpSameName(ExtractField(key, perColumn ? 2 : 1), Name))
                 continue;
             const QString code = ExtractField(key, perColumn ? 3 : 2);
             table.SetValue(i, code == QString(QChar(qpAggMin)) ? Variant(1e300) : Variant(0));

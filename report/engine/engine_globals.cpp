@@ -18,8 +18,11 @@ TqpReport *qpMasterReport() { return dynamic_cast<TqpReport *>(MasterReport); }
 
 bool qpTerminated()
 {
+    // STOPREPORT in a report of a composite stops the report it runs in;
+    // the composite stops with it (see TqpCompositeReport::DoBuildReport).
     const TqpReport *master = qpMasterReport();
-    return master && master->Terminated;
+    const TqpReport *current = qpCurReport();
+    return (master && master->Terminated) || (current && current->Terminated);
 }
 
 void qpFormationError(const std::exception &error)

@@ -8,6 +8,7 @@
 #include "report/engine/prepared_pages.h"
 
 #include "report/core/exceptions.h"
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/expr/expr_globals.h"
 #include "report/expr/interpreter.h"
@@ -46,7 +47,7 @@ public:
     {
         for (TqpBand *head : m_page.Bands)
             for (TqpBand *b = head; b; b = b->Next)
-                if (b->View && b->View->Name.compare(name, Qt::CaseInsensitive) == 0) {
+                if (b->View && qpSameName(b->View->Name, name)) {
                     b->Draw();
                     return;
                 }
@@ -181,7 +182,7 @@ void assignColumnDataSets(TqpPage &page, const QString &list)
         const QString bandName = pair.left(eq).trimmed(), dataSetName = pair.mid(eq + 1).trimmed();
         for (int t = btMasterHeader; t <= btChild; ++t)
             for (TqpBand *b = page.Bands[t]; b; b = b->Next)
-                if (b->View && b->View->Name.compare(bandName, Qt::CaseInsensitive) == 0)
+                if (b->View && qpSameName(b->View->Name, bandName))
                     b->InitColumnDataSet(dataSetName);
     }
 }
@@ -732,7 +733,7 @@ void TqpPage::ResetPosition(TqpBand *band, int lineNumber)
 TqpView *TqpPage::FindObject(const QString &name) const
 {
     for (TqpView *v : Items)
-        if (v->Name.compare(name, Qt::CaseInsensitive) == 0)
+        if (qpSameName(v->Name, name))
             return v;
     return nullptr;
 }

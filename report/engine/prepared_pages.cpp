@@ -10,9 +10,10 @@
 #include "report/model/report.h"
 #include "report/model/stream_utils.h"
 
+#include <modal_seam.h>
 #include <platform_printers.h>
 
-#include <QDesktopServices>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPaintDevice>
@@ -23,7 +24,7 @@
 #include <climits>
 
 std::function<void(const QString &target)> qpOpenDocument = [](const QString &target) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(target, QDir::currentPath(), QUrl::AssumeLocalFile));
+    UiSeam::OpenUrl(QUrl::fromUserInput(target, QDir::currentPath(), QUrl::AssumeLocalFile));
 };
 
 namespace {
@@ -115,6 +116,33 @@ void checkPaper(const TqpPageInfo &info)
 }
 
 bool isUrlObject(const TqpView *view) { return view->Name.startsWith(QLatin1String("URL")); }
+
+// "Bu bağlantı açılsın mı?", the question before a link that is no web or
+// mail address; the target follows it on a line of its own.
+constexpr int qpMsgOpenLink = 59310;
+
+// A prepared report may come from anywhere (a file received by e-mail), so
+// only web and mail addresses open at a click; a path, a file: address or
+// any other scheme could start a program and is shown to the operator first.
+bool isPlainAddress(const QString &target)
+{
+    for (const char *scheme : {"http:", "https:", "mailto:"})
+        if (target.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+void openLink(const QString &target)
+{
+    if (!qpOpenDocument)
+        return;
+    if (!isPlainAddress(target) &&
+        UiSeam::MessageBox(nullptr, QMessageBox::Question, QCoreApplication::applicationName(),
+                           qpLoadStr(qpMsgOpenLink) + QLatin1Char('\n') + target,
+                           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    qpOpenDocument(target);
+}
 
 // The template page a prepared page reads its objects into.
 std::unique_ptr<TqpPage> makePage(const TqpPageInfo &info)
@@ -208,6 +236,10 @@ void TqpEMFPages::Insert(int index, TqpPage *page)
 {
     auto info = std::make_unique<TqpPageInfo>();
     info->Stream = newStream();
+    // The build writes data into this stream: text outside the code page
+    // prints as "?" rather than stopping the report. An edited page
+    // (PageToObjects) is the operator's own text and stays refused.
+    qpReplaceUnmappedText(*info->Stream);
     qpVersion = qpPreparedVersion;
     qpWriteByte(*info->Stream, qpPreparedVersion);
     info->PaperSize = quint16(page->PaperSize);
@@ -399,14 +431,13 @@ bool TqpEMFPages::DoClick(int index, const QPoint &pt, QString &hint, int &curso
                 answered = true;
             }
             if (isUrlObject(view)) {
-                // An address with an at sign is left to the caller (a mail
-                // address); anything else is opened as a document or address.
-                if (view->Tag.contains(QLatin1Char('@'))) {
+                // A target with an at sign is a page link for the caller
+                // ("@3"); a mail address carries its scheme.
+                if (view->Tag.contains(QLatin1Char('@')) && !isPlainAddress(view->Tag)) {
                     hint = view->Tag;
                 } else {
                     hint.clear();
-                    if (qpOpenDocument)
-                        qpOpenDocument(view->Tag);
+                    openLink(view->Tag);
                 }
                 answered = true;
             }

@@ -314,7 +314,12 @@ void TqpCompositeReport::DoBuildReport()
                     }
                 }
             }
+            // A stop from an earlier build of the report on its own is over.
+            r->Terminated = false;
             r->DoBuildReport();
+            // STOPREPORT in a contained report ends the whole composite build.
+            if (r->Terminated)
+                Terminated = true;
             if (Dataset)
                 restoreTemplate(*r, saved);
             qpAppendMode = gCompositeAppend;

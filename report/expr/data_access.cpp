@@ -2,6 +2,7 @@
 
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
+#include "report/core/names.h"
 
 #include "data/format_settings.h"
 
@@ -26,7 +27,7 @@ QList<QPointer<QObject>> &containers()
 
 bool sameName(const QObject *o, const QString &name)
 {
-    return o && o->objectName().compare(name, Qt::CaseInsensitive) == 0;
+    return o && qpSameName(o->objectName(), name);
 }
 
 // A component owned by `owner`, at any depth of the ownership tree.
@@ -164,7 +165,7 @@ void qpGetDataSetAndField(const QString &name, TDataSet *&dataSet, QString &fiel
         QStringList names;
         qpGetFieldNames(dataSet, names);
         for (const QString &n : names)
-            if (n.compare(last, Qt::CaseInsensitive) == 0)
+            if (qpSameName(n, last))
                 field = n;
     }
 }
@@ -176,11 +177,12 @@ Variant qpGetFieldValue(TField *field)
         ds->Open();
     const QVariant v = field->Value();
     if (!v.isValid()) {
-        // Expressions never meet Null from a field.
+        // Expressions never meet Null from a field; the value still prints
+        // as nothing, not as 0 or 30.12.1899.
         switch (field->DataType()) {
         case ftString:
-        case ftMemo: return Variant(QString());
-        default: return Variant(0);
+        case ftMemo: return Variant::blank(Variant(QString()));
+        default: return Variant::blank(Variant(0));
         }
     }
     switch (field->DataType()) {

@@ -1,16 +1,19 @@
 #include "report/expr/data_dictionary.h"
 
 #include "report/core/conversions.h"
+#include "report/core/names.h"
 #include "report/expr/data_access.h"
 #include "report/expr/expr_globals.h"
 #include "report/expr/parser.h"
 #include "report/expr/report_dataset.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isCategory(const QString &entry) { return entry.startsWith(QLatin1Char(' ')); }
 
-bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString &a, const QString &b) { return qpSameName(a, b); }
 
 // The first name of the list whose value equals the text ignoring case.
 QString nameOfValue(const TqpVariables &list, const QString &value)
@@ -66,7 +69,7 @@ bool TqpDataDictionary::resolveField(const QString &reference, TDataSet *&dataSe
 
 bool TqpDataDictionary::IsVariable(const QString &name)
 {
-    if (m_cache.contains(qpUpperCase(name)))
+    if (m_cache.contains(qpNameKey(name)))
         return true;
     TDataSet *dataSet = nullptr;
     QString field;
@@ -86,7 +89,7 @@ bool TqpDataDictionary::IsVariable(const QString &name)
         const QString prefix = dataSetPart + QLatin1Char('.');
         for (int i = 0; i < FieldAliases.Count(); ++i) {
             const QString key = FieldAliases.GetName(i);
-            if (key.startsWith(prefix, Qt::CaseInsensitive) && sameName(FieldAliases.GetValue(i).toString(), fieldPart)) {
+            if (qpNameStartsWith(key, prefix) && sameName(FieldAliases.GetValue(i).toString(), fieldPart)) {
                 fieldPart = key.mid(prefix.size());
                 break;
             }
@@ -237,12 +240,12 @@ void TqpDataDictionary::GetVariablesList(const QString &category, QStringList &l
 
 void TqpDataDictionary::AddCacheItem(const QString &name, TDataSet *dataSet, const QString &fieldName)
 {
-    m_cache.insert(qpUpperCase(name), CacheItem{dataSet, fieldName});
+    m_cache.insert(qpNameKey(name), CacheItem{dataSet, fieldName});
 }
 
 bool TqpDataDictionary::FindCacheItem(const QString &name, TDataSet *&dataSet, QString &fieldName) const
 {
-    const auto it = m_cache.constFind(qpUpperCase(name));
+    const auto it = m_cache.constFind(qpNameKey(name));
     if (it == m_cache.constEnd() || !it->dataSet)
         return false;
     dataSet = it->dataSet;
@@ -271,7 +274,7 @@ void TqpDataDictionary::DropUnusedAliases()
         QStringList fields;
         if (ds)
             qpGetFieldNames(ds, fields);
-        if (!fields.contains(field, Qt::CaseInsensitive))
+        if (std::none_of(fields.begin(), fields.end(), [&field](const QString &f) { return sameName(f, field); }))
             FieldAliases.Delete(i);
     }
     for (int i = BandDatasources.Count() - 1; i >= 0; --i)

@@ -84,5 +84,5 @@ private:
     bool resolveField(const QString &reference, TDataSet *&dataSet, QString &field) const;
 
     QObject *m_report;
-    QMap<QString, CacheItem> m_cache; // by upper-case name, so sorted without regard to case
+    QMap<QString, CacheItem> m_cache; // by the name's key (qpNameKey), so sorted without regard to case
 };

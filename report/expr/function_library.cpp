@@ -1,6 +1,7 @@
 #include "report/expr/function_library.h"
 
 #include "report/core/exceptions.h"
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 
 #include <QCollator>
@@ -36,7 +37,7 @@ bool TqpFunctionLibrary::OnFunction(const QString &name, const Variant &p1, cons
                                     Variant &value)
 {
     for (int i = 0; i < List.size(); ++i)
-        if (List.at(i).compare(name, Qt::CaseInsensitive) == 0) {
+        if (qpSameName(List.at(i), name)) {
             DoFunction(i, p1, p2, p3, value);
             return true;
         }
@@ -98,7 +99,7 @@ void TqpInstalledFunctions::Add(const TqpFunctionLibrary *library, const QString
 QString TqpInstalledFunctions::GetFunctionDesc(const QString &name) const
 {
     for (const TqpFunctionDesc &d : m_items)
-        if (d.FunctionName.compare(name, Qt::CaseInsensitive) == 0)
+        if (qpSameName(d.FunctionName, name))
             return d.Description;
     return {};
 }

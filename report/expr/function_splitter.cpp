@@ -1,8 +1,11 @@
 #include "report/expr/function_splitter.h"
 
 #include "report/core/exceptions.h"
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/expr/variables.h"
+
+#include <algorithm>
 
 TqpFunctionSplitter::TqpFunctionSplitter(const QStringList *matchFuncs, QStringList *splitTo,
                                          const TqpVariables *variables)
@@ -18,7 +21,8 @@ void TqpFunctionSplitter::Split(const QString &s)
 
 bool TqpFunctionSplitter::matches(const QString &name) const
 {
-    return m_matchFuncs && m_matchFuncs->contains(name, Qt::CaseInsensitive);
+    return m_matchFuncs && std::any_of(m_matchFuncs->begin(), m_matchFuncs->end(),
+                                       [&name](const QString &f) { return qpSameName(f, name); });
 }
 
 void TqpFunctionSplitter::split(const QString &text, int depth)
@@ -33,7 +37,8 @@ void TqpFunctionSplitter::split(const QString &text, int depth)
     auto expandVariable = [&](const QString &name) {
         if (!m_variables || m_variables->IndexOf(name) < 0)
             return false;
-        if (m_expanding.contains(name, Qt::CaseInsensitive))
+        if (std::any_of(m_expanding.begin(), m_expanding.end(),
+                        [&name](const QString &e) { return qpSameName(e, name); }))
             return true;  // already being expanded: a cycle, nothing new to find
         m_expanding.append(name);
         split(m_variables->GetVariable(name).toString(), depth + 1);

@@ -3,6 +3,7 @@
 #include "data/format_settings.h"
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
+#include "report/core/names.h"
 #include "report/core/rounding.h"
 #include "report/core/string_table.h"
 
@@ -59,13 +60,13 @@ ushort keywordCode(QStringView name)
 {
     if (name.size() < 2 || name.size() > 5)
         return 0;
-    struct K { const char *word; ushort code; };
+    struct K { const char16_t *word; ushort code; };
     static constexpr K kWords[] = {
-        {"AND", qpOpAnd}, {"OR", qpOpOr}, {"NOT", qpOpNot}, {"MOD", qpOpMod},
-        {"INT", qpOpInt}, {"FRAC", qpOpFrac}, {"ROUND", qpOpRound}, {"STR", qpOpStr},
+        {u"AND", qpOpAnd}, {u"OR", qpOpOr}, {u"NOT", qpOpNot}, {u"MOD", qpOpMod},
+        {u"INT", qpOpInt}, {u"FRAC", qpOpFrac}, {u"ROUND", qpOpRound}, {u"STR", qpOpStr},
     };
     for (const K &k : kWords)
-        if (name.compare(QLatin1String(k.word), Qt::CaseInsensitive) == 0)
+        if (qpSameName(name, k.word))
             return k.code;
     return 0;
 }
@@ -574,11 +575,11 @@ Variant TqpParser::CalcOPZ(const QString &src)
             push(Variant(parseNumber(name.data(), name.size())));
             continue;
         }
-        if (name.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0) {
+        if (qpSameName(name, u"TRUE")) {
             push(Variant(true));
             continue;
         }
-        if (name.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0) {
+        if (qpSameName(name, u"FALSE")) {
             push(Variant(false));
             continue;
         }
@@ -595,7 +596,7 @@ Variant TqpParser::CalcOPZ(const QString &src)
             QString p1, p2, p3;
             if (!scanArguments(s, n, i, &p1, &p2, &p3))
                 throwUnbalanced(src);
-            const QString fn = qpUpperCase(name.toString());
+            const QString fn = qpNameKey(name);
             Variant result = Variant::null();
             if (fn == QLatin1String("COPY")) {
                 const QString str = Calc(p1).toString();
@@ -619,7 +620,7 @@ Variant TqpParser::CalcOPZ(const QString &src)
         }
         Variant v = Variant::null();
         if (OnGetValue)
-            OnGetValue(qpUpperCase(name.toString()), v);
+            OnGetValue(qpNameKey(name), v);
         push(std::move(v));
     }
     return stack[0];

@@ -1,13 +1,12 @@
 #include "report/expr/variables.h"
 
+#include "report/core/names.h"
+
 #include <algorithm>
 
 namespace {
 
-int compareNames(const QString &a, const QString &b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive);
-}
+int compareNames(const QString &a, const QString &b) { return qpCompareNames(a, b); }
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "report/model/band_aggregates.h"
 
+#include "report/core/names.h"
 #include "report/model/band_view.h"
 #include "report/model/report_links.h"
 
@@ -45,7 +46,7 @@ void registerCall(TqpBandBase *band, const TqpAggregateCall &call)
             return;
         bandName = target->BandName();
     }
-    if (target->BandName().compare(bandName, Qt::CaseInsensitive) != 0)
+    if (!qpSameName(target->BandName(), bandName))
         return;
     QString key = makeKey(band->BandName(), call);
     if (band->HasCross() && band->BandType() != btCrossFooter)

@@ -1,6 +1,7 @@
 #include "report/model/band_view.h"
 
 #include "report/core/conversions.h"
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/expr/report_dataset.h"
 
@@ -105,7 +106,7 @@ void TqpBandView::SetPropValue(const QString &name, const Variant &value)
             TqpBandBase *child = nullptr;
             if (CurPage)
                 for (TqpView *v : CurPage->Objects())
-                    if (v->Kind == vkBand && v->Name.compare(ChildBand, Qt::CaseInsensitive) == 0)
+                    if (v->Kind == vkBand && qpSameName(v->Name, ChildBand))
                         child = v->OwnerBand;
             run->SetChildBand(child);
         }

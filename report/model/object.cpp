@@ -1,5 +1,6 @@
 #include "report/model/object.h"
 
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/expr/expr_globals.h"
 #include "report/expr/parser.h"
@@ -35,7 +36,7 @@ TqpPropRec *TqpObject::GetPropRec(const QString &name)
 {
     PropList();
     for (TqpPropRec &rec : m_props)
-        if (rec.PropName.compare(name, Qt::CaseInsensitive) == 0)
+        if (qpSameName(rec.PropName, name))
             return &rec;
     return nullptr;
 }

@@ -32,6 +32,10 @@ void ResolvePropertyPath(const QString &name, TqpObject *&object, QString &propN
             }
         }
     }
-    if (object)
+    if (object) {
         object->PropList(); // defines the properties of an object not yet asked
+        // The property as its object names it, however the name was typed.
+        if (const TqpPropRec *rec = object->GetPropRec(propName))
+            propName = rec->PropName;
+    }
 }

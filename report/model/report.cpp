@@ -3,6 +3,7 @@
 #include "data/dataset.h"
 #include "data/field.h"
 #include "report/core/conversions.h"
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/model/model_errors.h"
 
@@ -348,6 +349,9 @@ void TqpReport::LoadTemplate(const QString &fileName, QStringList &description, 
         return;
     }
     CurReport = this;
+    // What failed before (a build, an unknown class) is not this file's error.
+    ErrorFlag = false;
+    ErrorStr.clear();
     file.seek(pagesAt);
     Pages.LoadFromStream(file);
 }
@@ -406,10 +410,9 @@ void TqpReport::Loaded()
 
 TqpView *TqpReport::FindObject(const QString &name) const
 {
-    const QString wanted = qpUpperCase(name);
     for (int p = 0; p < Pages.GetCount(); ++p)
         for (TqpView *view : std::as_const(Pages.GetPages(p)->Items))
-            if (view->Name.size() == wanted.size() && qpUpperCase(view->Name) == wanted)
+            if (qpSameName(view->Name, name))
                 return view;
     return nullptr;
 }

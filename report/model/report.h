@@ -18,6 +18,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -111,8 +112,9 @@ public:
     explicit TqpReport(QObject *owner = nullptr);
     ~TqpReport() override;
 
-    // Published properties.
-    TqpDataset *Dataset = nullptr;
+    // Published properties. The data set and the preview are components of
+    // their own windows; when one is deleted the report forgets it.
+    QPointer<TqpDataset> Dataset;
     int DefaultCopies = 1;
     bool DefaultCollate = true;
     bool GrayedButtons = false;
@@ -120,7 +122,7 @@ public:
     bool MDIPreview = false;
     bool ModalPreview = true;
     bool ModifyPrepared = true;
-    TqpPreview *Preview = nullptr;
+    QPointer<TqpPreview> Preview;
     quint8 PreviewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
     bool PrintIfEmpty = true;
     TqpReportType ReportType = rtSimple;

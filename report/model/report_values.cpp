@@ -165,7 +165,8 @@ struct GuardScope {
 
 QString TqpReport::FormatValue(const Variant &value, quint32 format, const QString &formatStr)
 {
-    if (value.isEmpty() || value.isNull() || (value.isString() && value.stringValue().trimmed().isEmpty()))
+    if (value.isEmpty() || value.isNull() || value.isBlank() ||
+        (value.isString() && value.stringValue().trimmed().isEmpty()))
         return QString();
     const int category = int(format >> 24) & 0x0F;
     const int variant = int(format >> 16) & 0xFF;

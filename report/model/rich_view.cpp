@@ -1,5 +1,7 @@
 #include "report/model/rich_view.h"
 
+#include "data/field.h"
+#include "report/core/code_page.h"
 #include "report/core/conversions.h"
 #include "report/core/rounding.h"
 #include "report/core/string_table.h"
@@ -219,6 +221,41 @@ void TqpRichView::StreamOut(QIODevice &stream)
     SavingShared = false;
     Tag = savedTag;
     DrawMode = drAll;
+}
+
+void TqpRichView::GetBlob(TBlobField *field)
+{
+    RichEdit.Clear();
+    if (field->IsNull())
+        return;
+    const QVariant value = field->Value();
+    if (value.typeId() != QMetaType::QString) {
+        // Bytes as a rich-edit control streams them in: RTF, or text in the
+        // Turkish code page.
+        RichEdit.LoadFromBytes(value.toByteArray());
+        return;
+    }
+    // A memo field holds characters: RTF is handed over in the code page it
+    // names, plain text goes in as it is.
+    const QString text = value.toString();
+    if (text.trimmed().startsWith(QLatin1String("{\\rtf"))) {
+        QByteArray bytes;
+        bytes.reserve(text.size());
+        for (QChar c : text) {
+            // What the code page cannot hold goes as a Unicode escape.
+            const int b = qpCharToAnsi(c);
+            if (b >= 0)
+                bytes.append(char(b));
+            else
+                bytes.append("\\u" + QByteArray::number(qint16(c.unicode())) + '?');
+        }
+        RichEdit.LoadFromBytes(bytes);
+        return;
+    }
+    QString plain = text;
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    RichEdit.Replace(0, 0, plain);
 }
 
 void TqpRichView::ShowEditor()

@@ -41,6 +41,8 @@ public:
     int MinHeight() override { return 0; }
     int LostSpace() override;
     void ShowEditor() override;
+    // The bound field's content: rich text when it is RTF, else plain text.
+    void GetBlob(TBlobField *field) override;
     void LoadFromStream(QIODevice &stream) override;
     void SaveToStream(QIODevice &stream) override;
 

@@ -53,6 +53,20 @@ QByteArray readCounted(QIODevice &s)
     return bytes;
 }
 
+const char *const kReplaceUnmapped = "qpReplaceUnmappedText";
+
+QByteArray encode(const QIODevice &s, const QString &text)
+{
+    // The stream's mark is looked up only for the rare text that needs it.
+    try {
+        return qpToAnsi(text);
+    } catch (const EWriteError &) {
+        if (!s.property(kReplaceUnmapped).toBool())
+            throw;
+        return qpToAnsi(text, utReplace);
+    }
+}
+
 // Bytes up to a 0 byte (consumed), for the old string forms.
 QByteArray readUpToZero(QIODevice &s)
 {
@@ -67,15 +81,25 @@ QByteArray readUpToZero(QIODevice &s)
 int qpGetFontStyle(int styleSet) { return (styleSet & ~3) | ((styleSet & 1) << 1) | ((styleSet & 2) >> 1); }
 int qpSetFontStyle(int code) { return qpGetFontStyle(code); }
 
-QByteArray qpToAnsi(const QString &text)
+QByteArray qpToAnsi(const QString &text, TqpUnmappedText unmapped)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
+    qsizetype n = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = qpCharToAnsi(text.at(i));
-        if (b < 0)
-            throw EWriteError(qpLoadStr(qpMsgNotInCodePage).arg(QString(text.at(i)), text.left(200)));
-        bytes[i] = char(b);
+        if (b >= 0) {
+            bytes[n++] = char(b);
+            continue;
+        }
+        // A surrogate pair is one character.
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        if (unmapped == utRefuse)
+            throw EWriteError(qpLoadStr(qpMsgNotInCodePage).arg(text.mid(i, pair ? 2 : 1), text.left(200)));
+        bytes[n++] = '?';
+        if (pair)
+            ++i;
     }
+    bytes.truncate(n);
     return bytes;
 }
 
@@ -88,6 +112,8 @@ QString qpFromAnsi(const QByteArray &bytes)
     return text;
 }
 
+void qpReplaceUnmappedText(QIODevice &s) { s.setProperty(kReplaceUnmapped, true); }
+
 void qpWriteByte(QIODevice &s, quint8 v) { writeLE(s, v); }
 void qpWriteWord(QIODevice &s, quint16 v) { writeLE(s, v); }
 void qpWriteInteger(QIODevice &s, qint32 v) { writeLE(s, v); }
@@ -99,7 +125,7 @@ bool qpReadBoolean(QIODevice &s) { return qpReadByte(s) != 0; }
 
 void qpWriteString(QIODevice &s, const QString &text)
 {
-    writeCounted(s, qpToAnsi(text));
+    writeCounted(s, encode(s, text));
     qpWriteByte(s, 0);
 }
 
@@ -120,7 +146,7 @@ void qpWriteMemo(QIODevice &s, const QStringList &lines)
         return;
     }
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        writeCounted(s, qpToAnsi(lines.at(i)));
+        writeCounted(s, encode(s, lines.at(i)));
         qpWriteByte(s, i + 1 < lines.size() ? 13 : 0);
     }
 }

@@ -4,8 +4,10 @@
 // length, text lines, fonts, and the older string forms of versions 21 and
 // 22. Text is QString inside and Windows-1254 bytes in the stream; a
 // character that code page cannot hold stops the write with EWriteError
-// rather than turning silently into something else. A stream that ends
-// inside a value raises EReadError.
+// rather than turning silently into something else, unless the stream is
+// marked to replace such characters (prepared pages: their text comes from
+// data, and a build must not stop on it). A stream that ends inside a value
+// raises EReadError.
 
 #include <QIODevice>
 #include <QString>
@@ -27,8 +29,16 @@ struct TqpFont {
 int qpGetFontStyle(int styleSet);
 int qpSetFontStyle(int code);
 
-QByteArray qpToAnsi(const QString &text);   // EWriteError for a character outside Windows-1254
+// What becomes of a character outside Windows-1254: refused with
+// EWriteError, or written as one "?" (a character beyond UTF-16's first
+// plane, such as an emoji, is one character and one "?").
+enum TqpUnmappedText { utRefuse, utReplace };
+QByteArray qpToAnsi(const QString &text, TqpUnmappedText unmapped = utRefuse);
 QString qpFromAnsi(const QByteArray &bytes);
+
+// Marks a stream whose strings and text lines replace characters outside
+// the code page instead of refusing them; other streams refuse.
+void qpReplaceUnmappedText(QIODevice &s);
 
 void qpWriteByte(QIODevice &s, quint8 v);
 void qpWriteWord(QIODevice &s, quint16 v);

@@ -69,6 +69,7 @@ void qpWrapLine(TCanvas &canvas, const QString &s, int width, bool wordBreak, QS
     }
     const int hyphenWidth = canvas.TextWidth(QStringLiteral("-"));
     int b = 1, c = 1, i = 1;
+    int guard = 0; // where the last overflow without a hyphen broke
     while (i <= n) {
         if (isBreakChar(at(i))) {
             out.append(part(b, i - 1) + qpParagraphMark);
@@ -87,27 +88,48 @@ void qpWrapLine(TCanvas &canvas, const QString &s, int width, bool wordBreak, QS
                 int j = i;
                 while (j <= n && j <= c + 257 && !isWordDelimiter(at(j)))
                     ++j;
-                for (int k : qpSyllableBreaks(part(c + 1, j - 1))) {
-                    if (widthOf(b, c + k) + hyphenWidth > width)
-                        break;
-                    hyphenated = true;
-                    i = c + k;
+                const QList<int> breaks = qpSyllableBreaks(part(c + 1, j - 1));
+                if (!breaks.isEmpty()) {
+                    // Retry from the last blank with the longest syllable
+                    // prefix that still fits with its hyphen.
+                    const int overflow = i;
+                    i = c;
+                    for (int k : breaks) {
+                        if (widthOf(b, c + k) + hyphenWidth > width)
+                            break;
+                        hyphenated = true;
+                        i = c + k;
+                    }
+                    // Going back to a blank that is not on the pending line
+                    // would rescan the same word for ever, emitting empty
+                    // lines: break inside the word instead.
+                    if (!hyphenated && (c < b || !isSpace(at(c))))
+                        i = overflow;
                 }
-                if (hyphenated)
-                    c = i;
-            }
-            // Without a hyphenation that fits, the line breaks as it would
-            // without "WordBreak": at the last blank, or inside a word
-            // longer than the line, so that no character is lost.
-            if (!hyphenated && c == b)
+                // Without a syllable that fits, the overflowing character
+                // starts the next line and the line keeps its trailing blank.
                 c = i;
+            } else if (c == b) {
+                c = i; // no blank on the pending line
+            }
             if (hyphenated) {
                 out.append(part(b, c) + QLatin1Char('-'));
             } else if (isSpace(at(c))) {
                 out.append(part(b, c - 1));
             } else {
+                // A word longer than the line: c is the overflowing character.
                 out.append(part(b, c - 1));
                 --c;
+            }
+            // Safety net of the loop: an overflow that recurs at the same
+            // character without a hyphen stops the breaking of this line.
+            if (wordBreak && !hyphenated && c == i - 1) {
+                if (guard == i) {
+                    b = i + 1;
+                    i = n;
+                    break;
+                }
+                guard = i;
             }
             b = c = c + 1;
         }

@@ -49,6 +49,8 @@ namespace {
 // Help context numbers of the window's controls.
 enum HelpTopic { htZoom = 200, htOpen, htSave, htPrint, htFind, htClose, htStatus, htPageBox };
 constexpr int kZoomTags[] = {200, 150, 100, 75, 50, 25, 10};
+// The page field's design width; reports of many pages widen it.
+constexpr int kPageFieldWidth = 100;
 constexpr int kSmallStep = 10, kLargeStep = 200;
 const char *const kHelpContext = "HelpContext";
 
@@ -269,7 +271,7 @@ TqpPreviewForm::TqpPreviewForm(QWidget *parent) : QDialog(parent)
     auto *bottom = new QHBoxLayout(BPanel);
     bottom->setContentsMargins(0, 0, 0, 0);
     bottom->setSpacing(0);
-    Label1 = statusField(BPanel, "Label1", 100);
+    Label1 = statusField(BPanel, "Label1", kPageFieldWidth);
     Label2 = statusField(BPanel, "Label2", 200);
     HScrollBar = scrollBar(Qt::Horizontal, BPanel, "HScrollBar");
     m_corner = new QWidget(BPanel);
@@ -379,6 +381,7 @@ void TqpPreviewForm::Show_Modal(TqpReport *report)
     VScrollBar->setValue(0);
     const auto settings = qpOpenSettings();
     RestoreWindowPlacement(*settings, placementKey(), this);
+    FillScreenWhenMaximized(this);
     if (report->ModalPreview)
         UiSeam::ShowModal(this);
     else
@@ -580,9 +583,15 @@ void TqpPreviewForm::ShowPageNum()
     if (Host && Host->OnPageChanged)
         Host->OnPageChanged(Host, m_curPage);
     const int count = PageCount();
-    Label1->setText(count ? qpLoadStr(qpMsgPreviewPage) + QLatin1Char(' ') + QString::number(m_curPage) +
-                                QLatin1Char('/') + QString::number(count)
-                          : QString());
+    const QString prefix = qpLoadStr(qpMsgPreviewPage) + QLatin1Char(' ');
+    Label1->setText(count ? prefix + QString::number(m_curPage) + QLatin1Char('/') + QString::number(count) : QString());
+    // Wide enough for the last page of this report: "Sayfa 1200/1200".
+    const QFontMetrics metrics = Label1->fontMetrics();
+    const QString widest = prefix + QString::number(count) + QLatin1Char('/') + QString::number(count);
+    // A framed label keeps half an "x" free on each side of its text.
+    const int needed =
+        metrics.horizontalAdvance(widest) + metrics.horizontalAdvance(QLatin1Char('x')) + 2 * Label1->frameWidth() + 4;
+    Label1->setFixedWidth(std::max(kPageFieldWidth, needed));
 }
 
 void TqpPreviewForm::SetCurrentPage(int page)
@@ -838,21 +847,17 @@ void TqpPreviewForm::pagePress(QMouseEvent *event)
 
 void TqpPreviewForm::followLink(const QString &link)
 {
-    if (!link.contains(QLatin1Char('@')))
+    const qsizetype at = link.indexOf(QLatin1Char('@'));
+    if (at < 0)
         return;
-    if (int n = 0; pageLink(link, n)) {
-        n = std::max(n, 1);
-        if (n <= PageCount()) {
-            m_curPage = n;
-            ShowPageNum();
-            SetToCurPage();
-        }
-        return;
+    // Anything but a page number after the at sign is the conversion error;
+    // a mail address reaches the desktop only with its "mailto:".
+    const int n = std::max(qpStrToInt(link.mid(at + 1)), 1);
+    if (n <= PageCount()) {
+        m_curPage = n;
+        ShowPageNum();
+        SetToCurPage();
     }
-    // Not a page number: a mail address.
-    UiSeam::OpenUrl(QUrl(link.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive)
-                             ? link
-                             : QLatin1String("mailto:") + link));
 }
 
 void TqpPreviewForm::pageMove(QMouseEvent *event)
@@ -984,7 +989,7 @@ void TqpPreviewForm::PrintBtnClick()
         return;
     const int oldIndex = Prn->PrinterIndex;
     TqpPrintForm dialog(this);
-    dialog.E1->setText(QString::number(m_report->DefaultCopies));
+    dialog.SetCopies(m_report->DefaultCopies);
     dialog.CollateCB->setChecked(m_report->DefaultCollate);
     if (m_report->ShowPrintDialog && UiSeam::ShowModal(&dialog) != QDialog::Accepted)
         return;
@@ -998,7 +1003,7 @@ void TqpPreviewForm::PrintBtnClick()
     const QString pageNumbers = dialog.RB1->isChecked()   ? QString()
                                 : dialog.RB2->isChecked() ? QString::number(m_curPage)
                                                           : dialog.E2->text();
-    const int copies = qpStrToInt(dialog.E1->text());
+    const int copies = dialog.Copies();
     {
         PagesLent lent(*this);
         m_report->PrintPreparedReport(pageNumbers, copies, dialog.CollateCB->isChecked(),

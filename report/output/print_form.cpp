@@ -5,6 +5,7 @@
 #include "platform_printers.h"
 #include "preview.h"
 #include "printer.h"
+#include "printer_properties_form.h"
 #include "report/core/conversions.h"
 #include "report/core/string_table.h"
 #include "report/engine/prepared_pages.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -171,6 +173,8 @@ TqpPrintForm::TqpPrintForm(QWidget *parent) : QDialog(parent)
     GroupBox3 = named(new QGroupBox(this), "GroupBox3", {276, 60, 201, 125});
     Label1 = label(GroupBox3, "Label1", {12, 24, 100, 16});
     E1 = named(new QLineEdit(QStringLiteral("1"), GroupBox3), "E1", {116, 20, 49, 21});
+    E1->setValidator(new QIntValidator(1, MaxCopies, E1));
+    E1->setMaxLength(3);
     Label1->setBuddy(E1);
     qpSpeedButton1 = named(new QToolButton(GroupBox3), "qpSpeedButton1", {165, 20, 16, 11});
     qpSpeedButton1->setArrowType(Qt::UpArrow);
@@ -201,6 +205,9 @@ TqpPrintForm::TqpPrintForm(QWidget *parent) : QDialog(parent)
     Label3->installEventFilter(this);
     PB1->installEventFilter(this);
 
+    // "Özellikler" of a system printer opens our list of its driver's options.
+    if (!TqtPlatformPrinters::PropertiesDialogHook)
+        TqtPlatformPrinters::PropertiesDialogHook = &TqpPrinterPropertiesForm::Run;
     FormCreate();
 }
 
@@ -245,7 +252,14 @@ void TqpPrintForm::E2Click() { RB3->setChecked(true); }
 
 void TqpPrintForm::RB3Click() { E2->setFocus(); }
 
-void TqpPrintForm::qpSpeedButton1Click() { E1->setText(QString::number(qint64(qpStrToInt(E1->text())) + 1)); }
+void TqpPrintForm::qpSpeedButton1Click()
+{
+    E1->setText(QString::number(std::min<qint64>(qint64(qpStrToInt(E1->text())) + 1, MaxCopies)));
+}
+
+int TqpPrintForm::Copies() const { return std::min(qpStrToInt(E1->text()), MaxCopies); }
+
+void TqpPrintForm::SetCopies(int copies) { E1->setText(QString::number(std::min(copies, MaxCopies))); }
 
 void TqpPrintForm::qpSpeedButton2Click()
 {
@@ -318,11 +332,11 @@ void TqpReport::PrintPreparedReportDlg()
     }
     TqpPrintForm form;
     form.RB2->setEnabled(false); // there is no current page outside the preview
-    form.E1->setText(QString::number(DefaultCopies));
+    form.SetCopies(DefaultCopies);
     form.CollateCB->setChecked(DefaultCollate);
     if (ShowPrintDialog && UiSeam::ShowModal(&form) != QDialog::Accepted)
         return;
     const QString pageNumbers = form.RB1->isChecked() ? QString() : form.E2->text();
-    PrintPreparedReport(pageNumbers, qpStrToInt(form.E1->text()), form.CollateCB->isChecked(),
+    PrintPreparedReport(pageNumbers, form.Copies(), form.CollateCB->isChecked(),
                         TqpPrintPages(form.CB2->currentIndex()));
 }

@@ -42,6 +42,11 @@ public:
     QPushButton *Button1, *Button2;
 
     int OldIndex = 0; // Prn's printer when the dialog opened
+    // A slip of the finger must not send thousands of sheets to the printer.
+    static constexpr int MaxCopies = 999;
+    // The copies in E1, at most MaxCopies.
+    int Copies() const;
+    void SetCopies(int copies);
 
     void CB1Click();
     void PropButtonClick();

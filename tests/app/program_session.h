@@ -46,7 +46,7 @@ protected:
             members.Open();
             seed(members);
         }
-        StartUp(*app());
+        StartUp(*app(), m_dir->path());
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;

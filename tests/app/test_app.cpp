@@ -28,14 +28,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QFontInfo>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -139,7 +143,8 @@ private slots:
         }
         const auto before = snapshot(m_dir->path());
         QTimer::singleShot(0, app(), [] { QCoreApplication::exit(0); }); // never reached when start-up fails
-        QCOMPARE(RunZelvan(*app()), 1);
+        QCOMPARE(RunZelvan(*app(), {QStringLiteral("zelvan"), m_dir->path()}), 1);
+        QCOMPARE(m_ui->boxes.size(), 1); // only the error: a partial register is not offered anew
         QCOMPARE(m_ui->errors().size(), 1);
         QVERIFY2(m_ui->errors()[0].contains(file), qPrintable(m_ui->errors()[0]));
         QVERIFY(app()->Forms().isEmpty());
@@ -182,12 +187,107 @@ private slots:
         QCOMPARE(buttons, QStringList({"ToolButton1=Üye Kayıt", "ToolButton2=Üye Listesi", "ToolButton3=Takvim",
                                        "ToolButton4=Hakkında", "ToolButton5=Kapat"}));
         QCOMPARE(toolBar->height(), 41);
+        // Four panels; the last names the working folder.
         const auto panels = AnaMenu1->statusBar()->findChildren<QLabel *>();
         QCOMPARE(panels.size(), 4);
-        for (const QLabel *panel : panels) {
-            QCOMPARE(panel->width(), 50);
-            QVERIFY(panel->text().isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(panels[i]->width(), 50);
+            QVERIFY(panels[i]->text().isEmpty());
         }
+        QCOMPARE(panels[3]->text(), QDir::toNativeSeparators(m_dir->path()));
+    }
+
+    // ------------------------------------------------------------ the working folder
+
+    void noArgumentMeansZelvanInTheHomeFolderNeverTheCurrentOne()
+    {
+        // A new user: an empty home, started from some other folder.
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+
+        const QString folder = ChooseWorkingFolder({QStringLiteral("zelvan")});
+        QCOMPARE(folder, QDir(home.path()).filePath(QStringLiteral("Zelvan")));
+        StartUp(*app(), folder);
+        QVERIFY(m_ui->boxes.isEmpty()); // the first start asks nothing
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"Zelvan"}));
+        QStringList created = QDir(folder).entryList(QDir::Files);
+        created.sort();
+        QCOMPARE(created, QStringList({"Aidat.db", "Ilce.db", "Mahal.db", "Sehir.db", "Uye.db", "UyeForm.qpf",
+                                       "UyeList.qpf"}));
+        QCOMPARE(SehirTanim1->Table1->RecordCount(), 81);
+        QCOMPARE(QDir::currentPath(), folder); // where the windows find their templates
+        QCOMPARE(AnaMenu1->statusBar()->findChildren<QLabel *>().last()->text(), QDir::toNativeSeparators(folder));
+
+        // The second start finds its register and changes nothing in it.
+        app()->DestroyForms();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        const auto before = snapshot(folder);
+        StartUp(*app(), ChooseWorkingFolder({QStringLiteral("zelvan")}));
+        QVERIFY(m_ui->boxes.isEmpty());
+        QCOMPARE(snapshot(folder), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    void namedFolderWithoutARegisterAsksFirst_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("empty folder, yes") << true << QMessageBox::Yes;
+        QTest::newRow("empty folder, no") << true << QMessageBox::No;
+        QTest::newRow("no such folder, yes") << false << QMessageBox::Yes;
+        QTest::newRow("no such folder, no") << false << QMessageBox::No;
+    }
+
+    void namedFolderWithoutARegisterAsksFirst()
+    {
+        QFETCH(bool, exists);
+        QFETCH(QMessageBox::StandardButton, answer);
+        const QString folder = QDir(m_dir->path()).filePath(QStringLiteral("dernek"));
+        if (exists)
+            QVERIFY(QDir().mkdir(folder));
+        m_ui->answers << answer;
+        if (answer == QMessageBox::No) {
+            // Declined: the program ends at once and nothing is written anywhere.
+            QCOMPARE(RunZelvan(*app(), {QStringLiteral("zelvan"), folder}), 0);
+            QVERIFY(app()->Forms().isEmpty());
+            QCOMPARE(QDir(folder).exists(), exists);
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     exists ? QStringList({"dernek"}) : QStringList());
+            if (exists)
+                QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        } else {
+            QCOMPARE(ChooseWorkingFolder({QStringLiteral("zelvan"), folder}), folder);
+            StartUp(*app(), folder);
+            QCOMPARE(SehirTanim1->Table1->RecordCount(), 81);
+            QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("UyeList.qpf"))));
+        }
+        QCOMPARE(m_ui->boxes.size(), 1);
+        QCOMPARE(m_ui->boxes[0].icon, QMessageBox::Question);
+        QCOMPARE(m_ui->boxes[0].text, QStringLiteral("Bu klasörde üye kayıtları yok. Yeni kayıt defteri oluşturulsun mu?"));
+        QVERIFY2(m_ui->boxes[0].title.contains(QDir::toNativeSeparators(folder)), qPrintable(m_ui->boxes[0].title));
+        QCOMPARE(m_ui->boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+
+    void namedFolderWithARegisterOpensWithoutAsking()
+    {
+        const QString folder = QDir(m_dir->path()).filePath(QStringLiteral("dernek"));
+        MemberStore::PrepareWorkingFolder(folder);
+        // A relative name is taken from where the program was started.
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QCOMPARE(ChooseWorkingFolder({QStringLiteral("zelvan"), QStringLiteral("dernek/")}), folder);
+        QVERIFY(m_ui->boxes.isEmpty());
+    }
+
+    void moreThanOneArgumentIsRefused()
+    {
+        QCOMPARE(RunZelvan(*app(), {QStringLiteral("zelvan"), m_dir->path(), m_dir->path()}), 1);
+        QCOMPARE(m_ui->errors(), QStringList({"Kullanım: zelvan [KLASÖR]"}));
+        QVERIFY(QDir(m_dir->path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
     void toolbarAndMenuOpenTheirWindows()
@@ -434,6 +534,46 @@ private slots:
         QCOMPARE(Resim1->windowTitle(), QStringLiteral("100")); // the last progress report stays
     }
 
+    // A photo larger than the screen opens scaled down to fit the screen's
+    // available area, frame included, keeping its aspect.
+    void viewerFitsALargePhotoOnTheScreen_data()
+    {
+        QTest::addColumn<double>("wide");
+        QTest::addColumn<double>("high");
+        QTest::newRow("wider than the screen") << 3.0 << 0.5;
+        QTest::newRow("taller than the screen") << 0.5 << 2.5;
+        QTest::newRow("larger both ways") << 4.0 << 4.0;
+    }
+
+    void viewerFitsALargePhotoOnTheScreen()
+    {
+        QFETCH(double, wide);
+        QFETCH(double, high);
+        startUp();
+        const QRect area = Resim1->screen()->availableGeometry();
+        const QSize photo(qRound(area.width() * wide), qRound(area.height() * high));
+        Resim1->AssignPicture(jpeg(photo.width(), photo.height()));
+        QSize shown, bounds;
+        m_ui->modalActions << [&](QDialog *viewer) {
+            bounds = area.size() - (viewer->frameGeometry().size() - viewer->size());
+            QVERIFY2(area.contains(viewer->frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(viewer->frameGeometry().x())
+                                    .arg(viewer->frameGeometry().y())
+                                    .arg(viewer->frameGeometry().width())
+                                    .arg(viewer->frameGeometry().height())));
+            shown = Resim1->Image1->pixmap().size();
+            QCOMPARE(viewer->size(), shown);
+        };
+        UiSeam::ShowModal(Resim1);
+        QVERIFY(shown.width() == bounds.width() || shown.height() == bounds.height()); // as large as fits
+        // The aspect kept to the pixel.
+        QVERIFY2(qAbs(shown.width() * photo.height() - shown.height() * photo.width())
+                     <= std::max(photo.width(), photo.height()),
+                 qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
+        QCOMPARE(Resim1->windowTitle(), QStringLiteral("100"));
+    }
+
     void aboutWindow()
     {
         startUp();
@@ -448,6 +588,70 @@ private slots:
         const auto *name = Hakkinda->findChild<QLabel *>(QStringLiteral("Label1"));
         QVERIFY(name->font().bold());
         QCOMPARE(name->font().pixelSize(), 19);
+    }
+
+    void aboutBannerLetsTheNameAndVersionBeRead_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("product name") << "Label1";
+        QTest::newRow("version") << "Label2";
+    }
+
+    void aboutBannerLetsTheNameAndVersionBeRead()
+    {
+        // The text against the banner pixel under it that is closest in
+        // brightness must reach the usual 4.5:1 contrast for small text.
+        QFETCH(QString, label);
+        startUp();
+        Hakkinda->ensurePolished();
+        auto *text = Hakkinda->findChild<QLabel *>(label);
+        text->ensurePolished();
+        const QImage banner = Hakkinda->findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage();
+        const auto luminance = [](QColor c) {
+            const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+        };
+        const double ink = luminance(text->palette().color(QPalette::WindowText));
+        double worst = 21;
+        const QRect under = text->geometry().intersected(banner.rect());
+        QVERIFY(!under.isEmpty());
+        for (int y = under.top(); y <= under.bottom(); ++y)
+            for (int x = under.left(); x <= under.right(); ++x) {
+                const double paper = luminance(banner.pixelColor(x, y));
+                worst = std::min(worst, (std::max(ink, paper) + 0.05) / (std::min(ink, paper) + 0.05));
+            }
+        QVERIFY2(worst >= 4.5, qPrintable(QString::number(worst)));
+    }
+
+    // ------------------------------------------------------------ window positions
+
+    void windowsStayWhereTheOperatorMovedThem_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *name : {"UyeKayitForm1", "UyeListForm1", "Hakkinda", "Takvim1", "SehirTanim1", "IlceTanim1",
+                                 "MahalleTanim1", "Resim1"})
+            QTest::newRow(name) << name;
+    }
+
+    void windowsStayWhereTheOperatorMovedThem()
+    {
+        QFETCH(QString, window);
+        startUp();
+        QWidget *w = nullptr;
+        for (QWidget *form : app()->Forms())
+            if (form->objectName() == window)
+                w = form;
+        QVERIFY(w);
+        // The first showing centres it (the viewer has no owner window here).
+        w->show();
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2((w->frameGeometry().center() - screen.center()).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(w->x()).arg(w->y())));
+        w->move(screen.topLeft() + QPoint(37, 41));
+        w->hide();
+        w->show();
+        QCOMPARE(w->pos(), screen.topLeft() + QPoint(37, 41));
+        w->hide();
     }
 };
 

@@ -180,6 +180,62 @@ private slots:
         QCOMPARE(rc, 1);
         QVERIFY(out.contains(QLatin1String("qpreport:")));
     }
+
+    // Data the Turkish code page cannot hold prints with "?" in its place,
+    // one per character, and stops nothing; a member without dates or dues
+    // prints those places blank, not as 30.12.1899 or 0,00 TL.
+    void membersBeyondTheCodePageAndBlankValuesPrint()
+    {
+        QTemporaryDir folder;
+        MemberStore::PrepareWorkingFolder(folder.path());
+        {
+            TTable members;
+            members.DatabaseName = folder.path();
+            members.TableName = QStringLiteral("Uye.db");
+            MemberStore::ConfigureTable(members);
+            members.Open();
+            int no = 0;
+            for (const QString &name : {QStringLiteral("Ayşe Yılmaz"), QStringLiteral("Əli Ünal 😀"), QStringLiteral("Zeynep Kaya")}) {
+                members.Append();
+                members.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(++no);
+                members.FieldByName(QStringLiteral("AdiSoyadi"))->setAsString(name);
+                members.Post();
+            }
+        }
+        const QStringList printed{QStringLiteral("Ayşe Yılmaz"), QStringLiteral("?li Ünal ?"), QStringLiteral("Zeynep Kaya")};
+        {
+            TMemberSession session(folder.path());
+            QCOMPARE(session.Prepare(shipped("UyeList.qpf")), QString());
+            const QStringList texts = pageTexts(session.qpReport1->GetEMFPages(), 0);
+            for (const QString &name : printed)
+                QVERIFY2(texts.contains(name), qPrintable(texts.join(QLatin1Char('|'))));
+            QVERIFY(texts.contains(QStringLiteral("Toplam üye sayısı: 3")));
+        }
+        {
+            TMemberSession session(folder.path());
+            session.Table1->First();
+            session.Table1->Next();
+            QCOMPARE(session.Prepare(shipped("UyeForm.qpf")), QString());
+            const QStringList texts = pageTexts(session.qpReport1->GetEMFPages(), 0);
+            QVERIFY2(texts.contains(printed.at(1)), qPrintable(texts.join(QLatin1Char('|'))));
+            for (const QString &text : texts)
+                QVERIFY2(!text.contains(QLatin1String("1899")), qPrintable(text));
+            // Dues and paid are blank; only the computed balance is a zero.
+            QCOMPARE(texts.count(QStringLiteral("0,00 TL")), 1);
+        }
+        // The tool writes the same into a prepared-report file.
+        const QString qpp = QDir(folder.path()).filePath(QStringLiteral("liste.qpp"));
+        int rc = -1;
+        const QString out = run({QStringLiteral("prepare"), shipped("UyeList.qpf"), QStringLiteral("--data"),
+                                 folder.path(), QStringLiteral("-o"), qpp},
+                                &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        TqpReport loaded;
+        loaded.GetEMFPages().LoadFromFile(qpp);
+        const QStringList texts = pageTexts(loaded.GetEMFPages(), 0);
+        for (const QString &name : printed)
+            QVERIFY2(texts.contains(name), qPrintable(texts.join(QLatin1Char('|'))));
+    }
 };
 
 QTEST_MAIN(TestMemberTemplates)

@@ -16,10 +16,18 @@
 #include "scripted_ui.h"
 #include "table.h"
 
+#include <QAbstractItemView>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -49,15 +57,59 @@ void addMember(TDataSet &t, double no, const QString &name)
     t.Post();
 }
 
-QByteArray png(int w, int h)
+// A plain picture of the given size, encoded as a file would hold it.
+QByteArray picture(int w, int h, const char *format = "JPEG")
 {
     QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::red);
+    image.fill(Qt::darkCyan);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, format);
     return bytes;
+}
+
+// Drags `mime` over `target` and drops it at `at`, as a mouse would.
+void dragAndDrop(QWidget *target, QPoint at, QMimeData *mime)
+{
+    QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+// Runs an item of the text editor's own context menu, found by its caption.
+void contextMenuCommand(QWidget *editor, const char *caption)
+{
+    std::unique_ptr<QMenu> menu;
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        menu.reset(line->createStandardContextMenu());
+    else
+        menu.reset(qobject_cast<QPlainTextEdit *>(editor)->createStandardContextMenu());
+    QAction *action = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->text().startsWith(QLatin1String(caption)))
+            action = a;
+    QVERIFY2(action && action->isEnabled(), caption);
+    action->trigger();
+}
+
+// The value a field holds in the table as stored, read by a cursor of its own.
+QString storedValue(const QString &field, double no)
+{
+    TTable table;
+    table.TableName = QStringLiteral("Uye.db");
+    MemberStore::ConfigureTable(table);
+    table.Open();
+    for (table.First(); !table.Eof(); table.Next())
+        if (table.FieldByName(QStringLiteral("KayitNo"))->AsFloat() == no) {
+            const TField *f = table.FieldByName(field);
+            return f->DataType() == ftGraphic ? QString::fromLatin1(static_cast<const TBlobField *>(f)->AsBytes().toHex())
+                                              : f->AsString();
+        }
+    return QStringLiteral("(no row %1)").arg(no);
 }
 
 // Opens the cell editor of the grid's current cell in `column` and types.
@@ -317,6 +369,33 @@ private slots:
         QCOMPARE(m.table.FieldByName(QStringLiteral("Vilayet"))->AsString(), QStringLiteral("Yeniköy"));
     }
 
+    // Choosing again the value a row already holds is no change: the row
+    // stays browsed, and closing it has nothing to ask about.
+    void choosingTheHeldValueStartsNoEdit()
+    {
+        Cursor m(QStringLiteral("Uye.db"));
+        Cursor places(QStringLiteral("Sehir.db"));
+        addMember(m.table, 1, QStringLiteral("Ali"));
+        m.table.Edit();
+        m.table.FieldByName(QStringLiteral("MedeniHali"))->setAsString(QStringLiteral("Evli"));
+        m.table.FieldByName(QStringLiteral("Vilayet"))->setAsString(QStringLiteral("Ankara"));
+        m.table.Post();
+        TDBComboBox combo;
+        combo.addItems({QStringLiteral("Bekar"), QStringLiteral("Evli")});
+        combo.setDataSource(&m.source);
+        combo.setDataField(QStringLiteral("MedeniHali"));
+        TDBLookupComboBox lookup;
+        lookup.setDataSource(&m.source);
+        lookup.setDataField(QStringLiteral("Vilayet"));
+        lookup.setListSource(&places.source);
+        lookup.setKeyField(QStringLiteral("Sehir"));
+        for (QComboBox *box : {static_cast<QComboBox *>(&combo), static_cast<QComboBox *>(&lookup)}) {
+            QVERIFY(box->currentIndex() >= 0);
+            emit box->activated(box->currentIndex());
+            QCOMPARE(m.table.State(), dsBrowse);
+        }
+    }
+
     void memoWritesOnSettle()
     {
         Cursor m(QStringLiteral("Uye.db"));
@@ -336,12 +415,229 @@ private slots:
         QCOMPARE(memo.toPlainText(), QStringLiteral("Gul Sk.\nNo 5"));
     }
 
+    // Every way the operator puts a value into a control starts editing the
+    // record, lands where the caret is, and reaches the stored table when
+    // the record is posted, on a browsed row and on a new one.
+    void operatorChangesReachTheStoredTable_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("newRow");
+        const QStringList textWays{"typing", "Ctrl+V", "menu paste", "drop", "middle click", "undo"};
+        const QList<std::pair<QString, QStringList>> ways{{"edit", textWays},
+                                                          {"memo", textWays},
+                                                          {"combo", {"arrow key", "letter"}},
+                                                          {"lookup", {"arrow key", "letter"}},
+                                                          {"image", {"Ctrl+V", "drop"}}};
+        for (const auto &[control, list] : ways)
+            for (const QString &way : list)
+                for (const bool newRow : {false, true})
+                    QTest::addRow("%s, %s, %s", qPrintable(control), qPrintable(way),
+                                  newRow ? "new row" : "browsed row")
+                        << control << way << newRow;
+    }
+
+    void operatorChangesReachTheStoredTable()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, way);
+        QFETCH(bool, newRow);
+        QClipboard *clipboard = QApplication::clipboard();
+        if (way == QLatin1String("middle click") && !clipboard->supportsSelection())
+            QSKIP("this platform has no selection for the middle button to paste");
+        TScriptedUi ui;
+        Cursor m(QStringLiteral("Uye.db"));
+        Cursor places(QStringLiteral("Sehir.db"));
+        addMember(m.table, 1, QStringLiteral("Ali Can"));
+        m.table.Edit();
+        m.table.FieldByName(QStringLiteral("EvAdresi"))->setAsString(QStringLiteral("Gül Sk. No 5"));
+        m.table.FieldByName(QStringLiteral("KanGrubu"))->setAsString(QStringLiteral("A rh (+)"));
+        m.table.FieldByName(QStringLiteral("Vilayet"))->setAsString(QStringLiteral("Ankara"));
+        static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))->setAsBytes(picture(20, 10));
+        m.table.Post();
+        const double no = newRow ? 2 : 1;
+        if (newRow) {
+            m.table.Append();
+            m.table.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(no);
+        }
+
+        QWidget window;
+        window.resize(420, 200);
+        QWidget *w = nullptr;
+        QString field;
+        if (control == QLatin1String("edit")) {
+            auto *edit = new TDBEdit(&window);
+            edit->setDataSource(&m.source);
+            edit->setDataField(field = QStringLiteral("AdiSoyadi"));
+            w = edit;
+        } else if (control == QLatin1String("memo")) {
+            auto *memo = new TDBMemo(&window);
+            memo->setDataSource(&m.source);
+            memo->setDataField(field = QStringLiteral("EvAdresi"));
+            w = memo;
+        } else if (control == QLatin1String("combo")) {
+            auto *combo = new TDBComboBox(&window);
+            combo->addItems({"A rh (+)", "A rh (-)", "B rh (+)", "B rh (-)", "0 rh (+)", "0 rh (-)", "AB rh (+)",
+                             "AB rh (-)"});
+            combo->setDataSource(&m.source);
+            combo->setDataField(field = QStringLiteral("KanGrubu"));
+            w = combo;
+        } else if (control == QLatin1String("lookup")) {
+            auto *lookup = new TDBLookupComboBox(&window);
+            lookup->setDataSource(&m.source);
+            lookup->setDataField(field = QStringLiteral("Vilayet"));
+            lookup->setListSource(&places.source);
+            lookup->setKeyField(QStringLiteral("Sehir"));
+            w = lookup;
+        } else {
+            auto *image = new TDBImage(&window);
+            image->setDataSource(&m.source);
+            image->setDataField(field = QStringLiteral("Resim"));
+            w = image;
+        }
+        w->setGeometry(10, 10, 300, 120);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        w->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString before = storedValue(field, 1);
+
+        QString expected;
+        auto *line = qobject_cast<QLineEdit *>(w);
+        auto *memo = qobject_cast<QPlainTextEdit *>(w);
+        auto *combo = qobject_cast<QComboBox *>(w);
+        if (line || memo) {
+            const QString shown = line ? line->text() : memo->toPlainText();
+            QCOMPARE(shown, newRow ? QString() : before);
+            // The caret in the middle of what is there.
+            const int caret = newRow ? 0 : 3;
+            QRect caretRect;
+            if (line) {
+                line->setCursorPosition(caret);
+                caretRect = line->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+            } else {
+                QTextCursor c = memo->textCursor();
+                c.setPosition(caret);
+                memo->setTextCursor(c);
+                caretRect = memo->cursorRect();
+            }
+            QWidget *surface = memo ? memo->viewport() : w;
+            expected = shown.left(caret) + QStringLiteral("Ek") + shown.mid(caret);
+            if (way == QLatin1String("typing") || way == QLatin1String("undo")) {
+                QTest::keyClicks(w, QStringLiteral("Ek"));
+            } else if (way == QLatin1String("Ctrl+V")) {
+                clipboard->setText(QStringLiteral("Ek"));
+                QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+            } else if (way == QLatin1String("menu paste")) {
+                clipboard->setText(QStringLiteral("Ek"));
+                contextMenuCommand(w, "&Paste");
+            } else if (way == QLatin1String("drop")) {
+                QMimeData mime;
+                mime.setText(QStringLiteral("Ek"));
+                dragAndDrop(surface, caretRect.center(), &mime);
+            } else {
+                clipboard->setText(QStringLiteral("Ek"), QClipboard::Selection);
+                QTest::mouseClick(surface, Qt::MiddleButton, {}, caretRect.center());
+            }
+            QCOMPARE(line ? line->text() : memo->toPlainText(), expected);
+            if (way == QLatin1String("undo")) {
+                // Undone after the typed text was stored: the undo is a change too.
+                m.table.Post();
+                QCOMPARE(storedValue(field, no), expected);
+                contextMenuCommand(w, "&Undo");
+                expected = shown;
+                QCOMPARE(line ? line->text() : memo->toPlainText(), expected);
+            }
+        } else if (combo) {
+            const int from = combo->currentIndex();
+            QCOMPARE(from, newRow ? -1 : combo->findText(before));
+            if (way == QLatin1String("arrow key")) {
+                QTest::keyClick(combo, Qt::Key_Down);
+                expected = combo->itemText(from + 1);
+            } else {
+                const QChar letter = control == QLatin1String("combo") ? QLatin1Char('B') : QLatin1Char('K');
+                QTest::keyClick(combo, letter.toLatin1());
+                for (int i = 0; i < combo->count() && expected.isEmpty(); ++i)
+                    if (combo->itemText(i).startsWith(letter))
+                        expected = combo->itemText(i);
+                QVERIFY(!expected.isEmpty());
+            }
+            QCOMPARE(combo->currentText(), expected);
+        } else {
+            auto *image = static_cast<TDBImage *>(w);
+            const QByteArray dropped = picture(40, 20);
+            if (way == QLatin1String("Ctrl+V")) {
+                QImage copied(30, 15, QImage::Format_RGB32);
+                copied.fill(Qt::red);
+                clipboard->setImage(copied);
+                QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                QFile file(QStringLiteral("foto.jpg"));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(dropped);
+                file.close();
+                QMimeData mime;
+                mime.setUrls({QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath())});
+                dragAndDrop(w, w->rect().center(), &mime);
+            }
+            QCOMPARE(image->Picture().size(), way == QLatin1String("drop") ? QSize(40, 20) : QSize(30, 15));
+            if (way == QLatin1String("drop"))
+                QCOMPARE(image->PictureData(), dropped); // the file's own bytes
+            expected = QString::fromLatin1(image->PictureData().toHex());
+        }
+        const bool undone = way == QLatin1String("undo");
+        QCOMPARE(m.table.State(), newRow && !undone ? dsInsert : dsEdit);
+        QVERIFY2(ui.errors().isEmpty(), qPrintable(ui.errors().join(QLatin1Char('\n'))));
+        m.table.Post();
+        QCOMPARE(storedValue(field, no), expected);
+        if (!newRow && !undone)
+            QVERIFY(expected != before);
+    }
+
+    // While the operator's text is pending, nothing that happens to the record
+    // replaces it; only cancelling the record drops it.
+    void reloadKeepsTheOperatorsText()
+    {
+        Cursor m(QStringLiteral("Uye.db"));
+        addMember(m.table, 1, QStringLiteral("Ali"));
+        QWidget window;
+        auto *memo = new TDBMemo(&window);
+        memo->setDataSource(&m.source);
+        memo->setDataField(QStringLiteral("EvAdresi"));
+        auto *name = new TDBEdit(&window);
+        name->setDataSource(&m.source);
+        name->setDataField(QStringLiteral("AdiSoyadi"));
+        name->move(0, 150);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        memo->setFocus();
+        QTest::keyClicks(memo, QStringLiteral("Gul Sk."));
+        QTest::keyClick(memo, Qt::Key_Left);
+        QTest::keyClick(memo, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(m.table.State(), dsEdit);
+
+        // Another field assigned, the controls switched off and on again.
+        m.table.FieldByName(QStringLiteral("AdiSoyadi"))->setAsString(QStringLiteral("Veli"));
+        m.table.DisableControls();
+        m.table.EnableControls();
+        QCOMPARE(name->text(), QStringLiteral("Veli"));
+        QCOMPARE(memo->toPlainText(), QStringLiteral("Gul Sk."));
+        QCOMPARE(memo->textCursor().position(), 5);
+        QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("k"));
+        QVERIFY(memo->document()->isUndoAvailable());
+
+        m.table.Cancel();
+        QCOMPARE(memo->toPlainText(), QString());
+        QCOMPARE(name->text(), QStringLiteral("Ali"));
+        QCOMPARE(m.table.FieldByName(QStringLiteral("EvAdresi"))->AsString(), QString());
+    }
+
     void imageFollowsTheRecord()
     {
         Cursor m(QStringLiteral("Uye.db"));
         addMember(m.table, 1, QStringLiteral("Ali"));
         m.table.Edit();
-        static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))->setAsBytes(png(40, 30));
+        static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))->setAsBytes(picture(40, 30, "PNG"));
         m.table.Post();
         addMember(m.table, 2, QStringLiteral("Veli"));
         m.table.Edit();
@@ -349,14 +645,61 @@ private slots:
         m.table.Post();
         addMember(m.table, 3, QStringLiteral("Can"));
         TDBImage image;
+        image.resize(105, 113);
         image.setDataSource(&m.source);
         image.setDataField(QStringLiteral("Resim"));
+        image.show();
         const QList<QSize> expected{QSize(40, 30), QSize(), QSize()};
         m.table.First();
         for (const QSize &size : expected) {
             QCOMPARE(image.Picture().isNull() ? QSize() : image.Picture().size(), size);
             m.table.Next();
         }
+    }
+
+    // Hidden, the image control reads and decodes nothing as the cursor
+    // moves; shown, it decodes each record's photo once, scaled down to its
+    // box (a photo that fits keeps its own size).
+    void imageDecodesOnlyWhenShownAndOncePerRecord()
+    {
+        Cursor m(QStringLiteral("Uye.db"));
+        const QList<QSize> photos{QSize(1200, 800), QSize(600, 1600), QSize(60, 40)};
+        for (int i = 0; i < photos.size(); ++i) {
+            addMember(m.table, i + 1, QStringLiteral("Üye %1").arg(i + 1));
+            m.table.Edit();
+            static_cast<TBlobField *>(m.table.FieldByName(QStringLiteral("Resim")))
+                ->setAsBytes(picture(photos[i].width(), photos[i].height()));
+            m.table.Post();
+        }
+        QWidget window;
+        auto *image = new TDBImage(&window);
+        image->setGeometry(10, 10, 105, 113);
+        image->setDataSource(&m.source);
+        image->setDataField(QStringLiteral("Resim"));
+        for (m.table.First(); !m.table.Eof(); m.table.Next())
+            QVERIFY(image->Picture().isNull());
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QSize box = image->contentsRect().size();
+        m.table.First();
+        for (const QSize &photo : photos) {
+            const QSize fitted = photo.width() <= box.width() && photo.height() <= box.height()
+                                     ? photo
+                                     : photo.scaled(box, Qt::KeepAspectRatio);
+            QCOMPARE(image->Picture().size(), fitted);
+            const qint64 decoded = image->Picture().cacheKey();
+            image->repaint();
+            m.table.Edit(); // starting and ending an edit reports the record changed
+            m.table.Post();
+            image->repaint();
+            QCOMPARE(image->Picture().cacheKey(), decoded);
+            m.table.Next();
+        }
+
+        window.hide();
+        m.table.First();
+        QVERIFY(image->Picture().isNull());
     }
 
     void gridFollowsAndMovesTheCursor()

@@ -1,7 +1,9 @@
-// Value formatting under the Turkish settings, and the message table.
+// Value formatting under the Turkish settings, the message table, and the
+// rule by which names compare.
 
 #include "report/core/conversions.h"
 #include "report/core/formatting.h"
+#include "report/core/names.h"
 #include "report/core/string_table.h"
 
 #include <QDate>
@@ -99,6 +101,51 @@ private slots:
         // Blanks that belong to a message are kept.
         QVERIFY(qpLoadStr(55361).endsWith(QLatin1Char(' ')));
         QCOMPARE(qpLoadStr(12345), QStringLiteral("[message 12345]"));
+    }
+
+    // The four i's are one letter in a name; other Turkish letters pair
+    // with their own capitals only.
+    void namesCompare_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("dotless ı and I") << "Sayı" << "SAYI" << true;
+        QTest::newRow("dotless ı and i") << "Toplamı" << "toplami" << true;
+        QTest::newRow("dotted İ and i") << "İlçe" << "ilçe" << true;
+        QTest::newRow("dotted İ and I") << "İL" << "IL" << true;
+        QTest::newRow("ı and İ") << "ışık" << "İŞİK" << true;
+        QTest::newRow("English word") << "Visible" << "VISIBLE" << true;
+        QTest::newRow("ş and Ş") << "Şişli" << "şİşLİ" << true;
+        QTest::newRow("ğ and Ğ") << "Ağırlık" << "AĞIRLIK" << true;
+        QTest::newRow("ç ö ü") << "Üçgen Öğe" << "üÇGEN öĞE" << true;
+        QTest::newRow("ş is not s") << "Şehir" << "Sehir" << false;
+        QTest::newRow("ğ is not g") << "Değer" << "Deger" << false;
+        QTest::newRow("ü is not u") << "Ünal" << "Unal" << false;
+        QTest::newRow("longer") << "Sayı" << "Sayılar" << false;
+    }
+    void namesCompare()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, same);
+        QCOMPARE(qpSameName(a, b), same);
+        QCOMPARE(qpSameName(b, a), same);
+        QCOMPARE(qpNameKey(a) == qpNameKey(b), same);
+        QCOMPARE(qpCompareNames(a, b) == 0, same);
+        // An order fit for sorted lists: antisymmetric, and the key's order.
+        QCOMPARE(qpCompareNames(a, b) < 0, qpCompareNames(b, a) > 0);
+        QCOMPARE(qpCompareNames(a, b) < 0, qpNameKey(a) < qpNameKey(b));
+        QCOMPARE(qpNameStartsWith(a + QStringLiteral(".Alan"), b), same);
+    }
+
+    void nameKeyIsUpperCase()
+    {
+        QCOMPARE(qpNameKey(u"Toplamı * 2"), QStringLiteral("TOPLAMI * 2"));
+        QCOMPARE(qpNameKey(u"işçi.\"ağırlık\""), QStringLiteral("IŞÇI.\"AĞIRLIK\""));
+        QCOMPARE(qpNameKey(u"line#"), QStringLiteral("LINE#"));
+        QVERIFY(qpNameStartsWith(u"Table1.Adı", u"TABLE1."));
+        QVERIFY(!qpNameStartsWith(u"Tab", u"TABLE1."));
     }
 };
 

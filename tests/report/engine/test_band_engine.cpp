@@ -1,10 +1,14 @@
 // Page formation: templates built here in code over a temporary member table
-// are formed into prepared pages, and the pages' objects (texts and places)
-// are read back. Covers emptiness, headers and footers of data levels,
-// groups, line numbers, page headers and footers on first and last pages,
-// the summary, band edges, band columns, script-driven page breaks, the
-// counting pass, child bands, and bad templates that must end in a clear
-// error rather than hang.
+// are formed into prepared pages by the report's own driver, with scripts run
+// by the report's own interpreter, and the pages' objects (texts, places,
+// heights, pictures, rich text) are read back. Covers emptiness, headers and
+// footers of data levels, groups (repeated on a new page, starting one),
+// line numbers, page headers and footers on first and last pages, the
+// summary, band edges, band and page columns, stretched objects and bands,
+// script-driven page and column breaks, STOPREPORT (also in a composite
+// report), the counting pass, child bands (also of invisible bands), the
+// order of page and band events, fields bound to pictures and rich text, and
+// bad templates that must end in a clear error rather than hang.
 
 #include "data/data_source.h"
 #include "data/member_store.h"
@@ -21,50 +25,22 @@
 #include "report/expr/report_dataset.h"
 #include "report/expr/variables.h"
 #include "report/model/memo_view.h"
+#include "report/model/picture_view.h"
+#include "report/model/report_interpreter.h"
+#include "report/model/rich_view.h"
 #include "report/model/report.h"
 #include "report/model/subreport_view.h"
 
+#include <QBuffer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <functional>
 #include <memory>
 
 namespace {
-
-// What report scripts reach while a page is formed: variables, CURY, and the
-// calls that steer formation. Names go on to the report's resolver.
-class FormationInterpreter : public TqpInterpretator {
-public:
-    void GetValue(const QString &name, Variant &value) override
-    {
-        if (qpVariables->IndexOf(name) >= 0)
-            value = qpVariables->GetVariable(name);
-        else if (qpParser->OnGetValue)
-            qpParser->OnGetValue(name, value);
-    }
-    void SetValue(const QString &name, const Variant &value) override
-    {
-        if (name.compare(QLatin1String("CURY"), Qt::CaseInsensitive) != 0) {
-            qpVariables->SetVariable(name, value);
-            return;
-        }
-        if (CurBand && CurBand->HasBreakRequests())
-            CurBand->KeepCurrentY();
-        CurPage->SetCurY(value.toInt());
-    }
-    void DoFunction(const QString &name, const Variant &p1, const Variant &, const Variant &, Variant &) override
-    {
-        const QString n = name.toUpper();
-        if (n == QLatin1String("NEWPAGE"))
-            CurBand->RequestNewPage();
-        else if (n == QLatin1String("NEWCOLUMN"))
-            CurBand->RequestNewColumn();
-        else if (n == QLatin1String("SHOWBAND"))
-            CurPage->ShowBandByName(p1.toString());
-        else if (n == QLatin1String("STOPREPORT"))
-            CurReport->Terminate();
-    }
-};
 
 struct Member {
     int no;
@@ -137,55 +113,60 @@ class TestBandEngine : public QObject {
         return m;
     }
 
-    // One pass over the report's pages, as the driver runs it.
-    void pass()
-    {
-        CurReport = MasterReport = m_report;
-        DocMode = dmPrinting;
-        PageNo = 0;
-        qpAppendMode = false;
-        m_report->Terminated = false;
-        m_report->GetEMFPages().Clear();
-        for (int i = 0; i < m_report->Pages.GetCount(); ++i)
-            m_report->Pages.GetPages(i)->InitPage();
-        for (int i = 0; i < m_report->Pages.GetCount() && !m_report->Terminated; ++i) {
-            TqpPage *p = m_report->Pages.GetPages(i);
-            CurPage = p;
-            p->Mode = pmNormal;
-            p->FormPage();
-            qpAppendMode = false;
-            // The next template page may continue on this one.
-            const TqpPage *next = i + 1 < m_report->Pages.GetCount() ? m_report->Pages.GetPages(i + 1) : nullptr;
-            if (next && next->PrintToPrevPage) {
-                qpAppendMode = true;
-                --PageNo;
-            } else {
-                PageNo = m_report->GetEMFPages().GetCount();
-            }
-        }
-        for (int i = 0; i < m_report->Pages.GetCount(); ++i)
-            m_report->Pages.GetPages(i)->DonePage();
-        DocMode = dmDesigning;
-    }
+    // One build by the driver, without the saving and restoring of the
+    // template around it, so that the test still holds the pages it made
+    // and the prepared pages of a failed build.
     void build()
     {
-        ErrorFlag = false;
-        ErrorStr.clear();
-        qpHookList.clear();
-        m_report->FinalPass = true;
-        pass();
+        CurReport = MasterReport = m_report;
+        m_report->SavedDoublePass = m_report->DoublePassReport;
+        m_report->ConnectParserCallbacks();
+        m_report->DoPrepareReport();
+        DocMode = dmDesigning;
     }
 
     int pageCount() { return m_report->GetEMFPages().GetCount(); }
-    // The texts of prepared page i in writing order, as "text@x,y".
-    QStringList texts(int i)
+    // The texts of prepared page i in writing order, as "text@x,y", with
+    // " hN" for the object's height when asked.
+    QStringList texts(int i, bool heights = false)
     {
         TqpEMFPages &pages = m_report->GetEMFPages();
         pages.ObjectsToPage(i);
         QStringList out;
-        for (const TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
+        for (const TqpView *v : std::as_const(pages.GetPages(i).Page->Items)) {
             out << QStringLiteral("%1@%2,%3").arg(v->Memo.join(QLatin1Char('|'))).arg(v->Left).arg(v->Top);
+            if (heights)
+                out.last() += QStringLiteral(" h%1").arg(v->Height);
+        }
         return out;
+    }
+    // The field of the first members, in table order, takes these values.
+    void setMembers(const QString &field, const QVariantList &values)
+    {
+        auto *members = m_form->findChild<TTable *>(QStringLiteral("Table1"));
+        members->First();
+        for (const QVariant &value : values) {
+            members->Edit();
+            members->FieldByName(field)->setValue(value);
+            members->Post();
+            members->Next();
+        }
+    }
+    // Every prepared page holds the expected texts and places.
+    void comparePages(const QList<QStringList> &expected)
+    {
+        QCOMPARE(pageCount(), expected.size());
+        for (int i = 0; i < pageCount(); ++i)
+            QCOMPARE(texts(i), expected.at(i));
+    }
+    // Visits the objects of every prepared page, page by page.
+    static void forEachPrepared(TqpEMFPages &pages, const std::function<void(TqpView *)> &visit)
+    {
+        for (int i = 0; i < pages.GetCount(); ++i) {
+            pages.ObjectsToPage(i);
+            for (TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
+                visit(v);
+        }
     }
     QStringList allTexts()
     {
@@ -219,10 +200,10 @@ private slots:
     void initTestCase()
     {
         qpPrinterStartup(&m_printers);
-        qpInitModelGlobals();
         qpInitExpressionGlobals();
-        delete qpInterpretator;
-        qpInterpretator = new FormationInterpreter;
+        qpInitModelGlobals();
+        // Scripts run through the report's own interpreter.
+        QVERIFY(dynamic_cast<TInterpretator *>(qpInterpretator));
     }
 
     void cleanupTestCase()
@@ -434,9 +415,7 @@ private slots:
         text(p, footer, QStringLiteral("Sayfa [PAGE#]"));
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(pageCount(), expected.size());
-        for (int i = 0; i < pageCount(); ++i)
-            QCOMPARE(texts(i), expected.at(i));
+        comparePages(expected);
     }
 
     void summaryIgnoresColumnFooterHeight()
@@ -522,9 +501,7 @@ private slots:
         text(p, band(p, btMasterFooter, 1700, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(pageCount(), expected.size());
-        for (int i = 0; i < pageCount(); ++i)
-            QCOMPARE(texts(i), expected.at(i));
+        comparePages(expected);
     }
 
     void pageColumns()
@@ -573,9 +550,7 @@ private slots:
              QStringLiteral("L[LINE#]"));
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QCOMPARE(pageCount(), expected.size());
-        for (int i = 0; i < pageCount(); ++i)
-            QCOMPARE(texts(i), expected.at(i));
+        comparePages(expected);
     }
 
     void millionRecordsIntoOnePageFooter()
@@ -613,40 +588,61 @@ private slots:
                  QStringLiteral("[Table1.AdiSoyadi]"));
         counted->Script = QStringList{QStringLiteral("N := N + 1")};
         qpVariables->SetVariable(QStringLiteral("N"), 0);
-        ErrorFlag = false;
-        qpHookList.clear();
-
-        m_report->FinalPass = false;
-        DisableDrawing = true;
-        pass();
-        DisableDrawing = false;
+        // What the counting pass wrote, seen when its summary would show,
+        // and the run-time title band of each pass.
+        QStringList countedTexts;
+        int countedN = -1;
+        QList<TqpBandBase *> titles;
+        m_report->OnBeginBand = [&](TqpBandBase *b) {
+            if (b->BandType() == btReportTitle)
+                titles << b;
+            if (b->BandType() == btReportSummary && !m_report->FinalPass) {
+                countedTexts = allTexts();
+                countedN = qpVariables->GetVariable(QStringLiteral("N")).toInt();
+            }
+        };
+        build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
-        QVERIFY(p->Initialised); // the bands live on into the final pass
-        QCOMPARE(qpVariables->GetVariable(QStringLiteral("N")).toInt(), 5);
-        QCOMPARE(allTexts(), QStringList{"Başlık@0,0"});
-
-        m_report->FinalPass = true;
-        pass();
-        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(countedN, 5);
+        QCOMPARE(countedTexts, QStringList{"Başlık@0,0"});
+        // The bands live on from the counting pass into the final pass.
+        QCOMPARE(titles.size(), 2);
+        QCOMPARE(titles.first(), titles.last());
         QVERIFY(!p->Initialised);
         QCOMPARE(qpVariables->GetVariable(QStringLiteral("N")).toInt(), 10);
         QCOMPARE(withoutPlaces(allTexts()), (QStringList{"Başlık", "Ali", "Berna", "Cem", "Derya", "Emre"}));
     }
 
+    // A child band prints after its band; the child of a band hidden by its
+    // own script prints only with PrintChildIfInvisible.
     void childBands_data()
     {
         QTest::addColumn<QString>("child");
+        QTest::addColumn<bool>("hidden");
+        QTest::addColumn<bool>("printChild");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("names a band") << QStringLiteral("cocuk") << QStringList{"Başlık@0,0", "Çocuk@0,40", "K1@0,65"};
-        QTest::newRow("names nothing") << QStringLiteral("Yok") << QStringList{"Başlık@0,0", "K1@0,40"};
+        QTest::newRow("names a band") << QStringLiteral("cocuk") << false << false
+                                      << QStringList{"Başlık@0,0", "Çocuk@0,40", "K1@0,65"};
+        QTest::newRow("names nothing") << QStringLiteral("Yok") << false << false
+                                       << QStringList{"Başlık@0,0", "K1@0,40"};
+        QTest::newRow("hidden, PrintChildIfInvisible") << QStringLiteral("Cocuk") << true << true
+                                                       << QStringList{"Çocuk@0,0", "K1@0,25"};
+        QTest::newRow("hidden, child hidden with it") << QStringLiteral("Cocuk") << true << false
+                                                      << QStringList{"K1@0,0"};
     }
     void childBands()
     {
         QFETCH(QString, child);
+        QFETCH(bool, hidden);
+        QFETCH(bool, printChild);
         QFETCH(QStringList, expected);
         TqpPage *p = page();
         TqpBandView *title = band(p, btReportTitle, 0, 40, QStringLiteral("Baslik"));
         title->ChildBand = child;
+        if (printChild)
+            title->Flags |= flPrintChildIfInvisible;
+        if (hidden)
+            title->Script = QStringList{QStringLiteral("Visible := False")};
         text(p, title, QStringLiteral("Başlık"));
         text(p, band(p, btChild, 300, 25, QStringLiteral("Cocuk")), QStringLiteral("Çocuk"));
         text(p, band(p, btMasterData, 100, 20, QStringLiteral("Veri"), QStringLiteral("1")),
@@ -900,6 +896,290 @@ private slots:
         QVERIFY(!ErrorFlag);
         QVERIFY(m_report->Terminated);
         QCOMPARE(withoutPlaces(allTexts()), (QStringList{"Ali", "Berna"}));
+    }
+
+    // STOPREPORT in a report of a composite ends the whole build: the
+    // report it runs in stops at once and the next report is not built.
+    void stopReportInACompositeReport()
+    {
+        TqpReport second(m_form.get());
+        TqpCompositeReport composite(m_form.get());
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("qpUyeler"));
+        data->Script = QStringList{QStringLiteral("if [LINE#] = 3 then STOPREPORT")};
+        text(p, data, QStringLiteral("[Table1.AdiSoyadi]"));
+        TqpPage *other = second.Pages.Add();
+        other->UseMargins = false;
+        text(other, band(other, btReportTitle, 0, 20, QStringLiteral("Iki")), QStringLiteral("İkinci"));
+        composite.Reports = {m_report, &second};
+        composite.PrepareReport();
+        QVERIFY(!ErrorFlag);
+        QVERIFY(composite.Terminated);
+        QStringList printed;
+        forEachPrepared(composite.GetEMFPages(), [&](TqpView *v) { printed << v->Memo.join(QLatin1Char('|')); });
+        QCOMPARE(printed, (QStringList{"Ali", "Berna"}));
+    }
+
+    // A stretched text grows its stretched band, the band's other stretched
+    // objects follow the band's height, and the next band starts below.
+    void stretchedObjectsAndBands_data()
+    {
+        QTest::addColumn<bool>("bandStretched");
+        QTest::addColumn<QStringList>("expected");
+        // Measured text is written wrapped, each line with its paragraph mark.
+        const QString kMarked = QStringLiteral("a\u0001|b\u0001|c\u0001");
+        // Three lines: 3 × 15 (Arial 10 on the screen, 13 pixels, plus
+        // the line spacing 2) and the two gaps of 1.
+        QTest::newRow("stretched band") << true
+                                        << QStringList{kMarked + "@0,0 h47", "Yan\u0001@200,0 h47", "Son@0,47 h18"};
+        QTest::newRow("band of fixed height") << false
+                                              << QStringList{"a|b|c@0,0 h18", "Yan@200,0 h18", "Son@0,30 h18"};
+    }
+    void stretchedObjectsAndBands()
+    {
+        QFETCH(bool, bandStretched);
+        QFETCH(QStringList, expected);
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 30, QStringLiteral("Veri"), QStringLiteral("1"));
+        if (bandStretched)
+            data->Flags |= flStretched;
+        else
+            data->Flags &= ~flStretched;
+        TqpMemoView *lines = text(p, data, QStringLiteral("a"));
+        lines->Memo << QStringLiteral("b") << QStringLiteral("c");
+        text(p, data, QStringLiteral("Yan"), 200);
+        text(p, band(p, btMasterFooter, 100, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(texts(0, true), expected);
+    }
+
+    // A group header with RepeatHeader shows again at the top of the next
+    // page, with the group's value; one with FormNewPage starts a page for
+    // each new group.
+    void groupHeaderOnANewPage_data()
+    {
+        QTest::addColumn<int>("groupFlags");
+        QTest::addColumn<QList<QStringList>>("expected");
+        QTest::newRow("repeated") << int(flRepeatHeader)
+                                  << QList<QStringList>{{"Ankara@0,0", "Ali@0,20", "Berna@0,320", "Cem@0,620",
+                                                         "Bursa@0,920"},
+                                                        {"Bursa@0,0", "Derya@0,20", "Izmir@0,320", "Emre@0,340"}};
+        QTest::newRow("not repeated") << 0
+                                      << QList<QStringList>{{"Ankara@0,0", "Ali@0,20", "Berna@0,320", "Cem@0,620",
+                                                             "Bursa@0,920"},
+                                                            {"Derya@0,0", "Izmir@0,300", "Emre@0,320"}};
+        QTest::newRow("new page per group")
+            << int(flFormNewPage)
+            << QList<QStringList>{{"Ankara@0,0", "Ali@0,20", "Berna@0,320", "Cem@0,620"},
+                                  {"Bursa@0,0", "Derya@0,20"},
+                                  {"Izmir@0,0", "Emre@0,20"}};
+    }
+    void groupHeaderOnANewPage()
+    {
+        QFETCH(int, groupFlags);
+        QFETCH(QList<QStringList>, expected);
+        TqpPage *p = page();
+        TqpBandView *group = band(p, btGroupHeader, 0, 20, QStringLiteral("Il"), QStringLiteral("[Table1.Vilayet]"));
+        group->Flags = quint16(groupFlags);
+        text(p, group, QStringLiteral("[Table1.Vilayet]"));
+        text(p, band(p, btMasterData, 30, 300, QStringLiteral("Uye"), QStringLiteral("qpUyeler")),
+             QStringLiteral("[Table1.AdiSoyadi]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        comparePages(expected);
+    }
+
+    // NEWCOLUMN from a band's script moves the band to the next page column
+    // (at the column-start Y, under the column header), and past the last
+    // column to a new page.
+    void newColumnFromScript()
+    {
+        TqpPage *p = page();
+        p->ColCount = 2;
+        p->ColGap = 20; // columns 290 wide
+        text(p, band(p, btColumnHeader, 0, 20, QStringLiteral("KolonBasi")), QStringLiteral("KB"));
+        TqpBandView *data = band(p, btMasterData, 30, 20, QStringLiteral("Veri"), QStringLiteral("4"));
+        data->Script = QStringList{QStringLiteral("if [LINE#] >= 2 then NEWCOLUMN")};
+        text(p, data, QStringLiteral("K[LINE#] [PAGE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 2);
+        QCOMPARE(texts(0), (QStringList{"KB@0,0", "K1 1@0,20", "KB@310,0", "K2 1@310,20"}));
+        QCOMPARE(texts(1), (QStringList{"KB@0,0", "K3 2@0,20", "KB@310,0", "K4 2@310,20"}));
+    }
+
+    // The report's page and band events, in the order formation fires them,
+    // over two pages.
+    void eventOrder()
+    {
+        TqpPage *p = page();
+        text(p, band(p, btReportTitle, 0, 40, QStringLiteral("Baslik")), QStringLiteral("Başlık"));
+        TqpBandView *header = band(p, btPageHeader, 50, 30, QStringLiteral("SayfaBasi"));
+        text(p, header, QStringLiteral("Sayfa başı"));
+        text(p, band(p, btMasterData, 100, 500, QStringLiteral("Veri"), QStringLiteral("2")),
+             QStringLiteral("K[LINE#]"));
+        TqpBandView *footer = band(p, btPageFooter, 900, 40, QStringLiteral("SayfaSonu"));
+        footer->Flags = flOnFirstPage | flOnLastPage;
+        text(p, footer, QStringLiteral("[PAGE#]"));
+        text(p, band(p, btReportSummary, 700, 20, QStringLiteral("Ozet")), QStringLiteral("Özet"));
+        QStringList events;
+        const auto name = [](TqpBandBase *b) {
+            const auto *band = static_cast<TqpBand *>(b);
+            return band->View ? band->View->Name : QStringLiteral("(%1)").arg(int(b->BandType()));
+        };
+        m_report->OnBeginPage = [&](int n) { events << QStringLiteral("page %1").arg(n); };
+        m_report->OnEndPage = [&](int n) { events << QStringLiteral("end page %1").arg(n); };
+        m_report->OnBeginBand = [&](TqpBandBase *b) { events << QStringLiteral("+") + name(b); };
+        m_report->OnEndBand = [&](TqpBandBase *b) { events << QStringLiteral("-") + name(b); };
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 2);
+        // Bands the page does not use (overlay 13, free objects 22, column
+        // header 14 and footer 15) are shown too; the second record opens
+        // the second page from inside its own showing.
+        const QString expected =
+            QStringLiteral("page 0 +(13) -(13) +(22) -(22) +Baslik -Baslik +SayfaBasi -SayfaBasi +(14) -(14) "
+                           "+Veri -Veri "
+                           "+Veri +(15) -(15) end page 0 +SayfaSonu -SayfaSonu "
+                           "page 1 +(13) -(13) +SayfaBasi -SayfaBasi +(14) -(14) -Veri "
+                           "+(15) -(15) +Ozet -Ozet end page 1 +SayfaSonu -SayfaSonu");
+        QCOMPARE(events.join(QLatin1Char(' ')), expected);
+    }
+
+    // The member's photo, a picture bound to the photo field, prints from
+    // the field for each member; a member without a photo prints an empty
+    // picture.
+    void memberPhotoFromTheBoundField()
+    {
+        QImage photo(12, 8, QImage::Format_RGB32);
+        photo.fill(QColor(200, 30, 40));
+        QByteArray bmp;
+        {
+            QBuffer buffer(&bmp);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(photo.save(&buffer, "BMP"));
+        }
+        setMembers(QStringLiteral("Resim"), {bmp});
+
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 100, QStringLiteral("Veri"), QStringLiteral("qpUyeler"));
+        text(p, data, QStringLiteral("[Table1.AdiSoyadi]"));
+        auto *picture = new TqpPictureView;
+        picture->Name = QStringLiteral("Resim1");
+        picture->SetBounds(200, 0, 60, 80);
+        picture->Memo = QStringList{QStringLiteral("[Table1.Resim]")};
+        picture->OwnerPage = p;
+        p->Items.append(picture);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QList<QSize> sizes;
+        QList<QColor> colours;
+        forEachPrepared(m_report->GetEMFPages(), [&](TqpView *v) {
+            if (const auto *pv = dynamic_cast<const TqpPictureView *>(v)) {
+                sizes << pv->Picture.Size();
+                if (!pv->Picture.IsEmpty())
+                    colours << pv->Picture.Image().pixelColor(3, 3);
+            }
+        });
+        QCOMPARE(colours, QList<QColor>{QColor(200, 30, 40)});
+        QCOMPARE(sizes, (QList<QSize>{QSize(12, 8), QSize(0, 0), QSize(0, 0), QSize(0, 0), QSize(0, 0)}));
+    }
+
+    // A rich-text object whose text is one data field prints the field's
+    // content: RTF with its formatting, plain text as text, an empty field
+    // as nothing; never the content it was designed with. A memo field holds
+    // characters; a blob field holds bytes, its plain text in the Turkish
+    // code page.
+    void boundRichText_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariantList>("values");
+        const QString rtf = QStringLiteral("{\\rtf1\\ansi\\ansicpg1254{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 "
+                                           "{\\b Kal\\'fdn} sokak, \\u1241? No 5}");
+        QTest::newRow("memo field") << QStringLiteral("EvAdresi")
+                                    << QVariantList{rtf, QStringLiteral("Düz metin\r\nikinci satır"), QVariant()};
+        QTest::newRow("blob field") << QStringLiteral("Resim")
+                                    << QVariantList{rtf.toLatin1(), QByteArray("D\xfcz metin\r\nikinci sat\xfdr"),
+                                                    QVariant()};
+    }
+    void boundRichText()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariantList, values);
+        setMembers(field, values);
+        TqpPage *p = page();
+        band(p, btMasterData, 0, 100, QStringLiteral("Veri"), QStringLiteral("qpUyeler"));
+        auto *rich = new TqpRichView;
+        rich->Name = QStringLiteral("Rich1");
+        rich->SetBounds(0, 0, 400, 40);
+        rich->Memo = QStringList{QStringLiteral("[Table1.%1]").arg(field)};
+        rich->RichEdit.Replace(0, 0, QStringLiteral("Tasarım metni"));
+        rich->OwnerPage = p;
+        p->Items.append(rich);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QStringList printed;
+        bool boldKept = false;
+        forEachPrepared(m_report->GetEMFPages(), [&](TqpView *v) {
+            if (auto *r = dynamic_cast<TqpRichView *>(v)) {
+                printed << r->RichEdit.Text();
+                if (printed.size() == 1) {
+                    QTextCursor c(&r->RichEdit.Document());
+                    c.setPosition(2);
+                    boldKept = c.charFormat().fontWeight() == QFont::Bold;
+                }
+            }
+        });
+        const QChar par(QChar::ParagraphSeparator);
+        QCOMPARE(printed, (QStringList{QStringLiteral("Kalın sokak, ") + QChar(0x04D9) + QStringLiteral(" No 5"),
+                                       QStringLiteral("Düz metin") + par + QStringLiteral("ikinci satır"), QString(),
+                                       QString(), QString()}));
+        QVERIFY(boldKept);
+    }
+
+    // Scripts of objects and bands reach the objects through the report's
+    // interpreter: a text's own properties, another object by name, and
+    // free variables that count across records.
+    void scriptsChangeObjects_data()
+    {
+        QTest::addColumn<QString>("memoScript");
+        QTest::addColumn<QString>("bandScript");
+        QTest::addColumn<QStringList>("expected");
+        // What a script changes stays changed for the rest of the build.
+        QTest::newRow("own visibility") << QStringLiteral("Visible := [LINE#] <> 2") << QString()
+                                        << QStringList{"K1@0,0", "Yan@200,0", "Yan@200,20", "K3@0,40", "Yan@200,40"};
+        QTest::newRow("own place") << QStringLiteral("Left := [LINE#] * 10") << QString()
+                                   << QStringList{"K1@10,0", "Yan@200,0", "K2@20,20", "Yan@200,20", "K3@30,40",
+                                                  "Yan@200,40"};
+        QTest::newRow("another object by name from the band")
+            << QString() << QStringLiteral("begin Sayac := Sayac + 2; Yan.Memo := [Sayac] end")
+            << QStringList{"K1@0,0", "2@200,0", "K2@0,20", "4@200,20", "K3@0,40", "6@200,40"};
+    }
+    void scriptsChangeObjects()
+    {
+        QFETCH(QString, memoScript);
+        QFETCH(QString, bandScript);
+        QFETCH(QStringList, expected);
+        qpVariables->SetVariable(QStringLiteral("Sayac"), 0);
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("3"));
+        TqpMemoView *line = text(p, data, QStringLiteral("K[LINE#]"));
+        TqpMemoView *side = text(p, data, QStringLiteral("Yan"), 200);
+        side->Name = QStringLiteral("Yan");
+        if (!memoScript.isEmpty())
+            line->Script = QStringList{memoScript};
+        if (!bandScript.isEmpty())
+            data->Script = QStringList{bandScript};
+        // The scripts travel in the template file, as the designer stores them.
+        const QString file = m_dir->filePath(QStringLiteral("betik.qpf"));
+        m_report->SaveToFile(file);
+        m_report->Pages.Clear();
+        QVERIFY(m_report->LoadFromFile(file));
+        QCOMPARE(m_report->FindObject(QStringLiteral("Veri"))->Script.join(QString()), bandScript);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(allTexts(), expected);
     }
 };
 

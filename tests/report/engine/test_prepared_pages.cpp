@@ -16,6 +16,7 @@
 #include "report/model/picture_view.h"
 #include "report/model/report.h"
 #include "report/model/stream_utils.h"
+#include "scripted_ui.h"
 
 #include <QPainter>
 #include <QProcess>
@@ -538,6 +539,54 @@ private slots:
         QCOMPARE(pages.GetPages(0).Stream->data(), before);
     }
 
+    // Text from data that the code page cannot hold is written with one "?"
+    // per character (an emoji is one character); the page is kept and every
+    // other character stays as it was.
+    void textOutsideTheCodePagePrintsAsQuestionMarks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<QString>("refused"); // the first character a template could not hold
+        QTest::newRow("schwa and emoji") << QStringLiteral("Əli Ünal 😀") << QStringLiteral("?li Ünal ?")
+                                         << QStringLiteral("Ə");
+        QTest::newRow("two characters") << QStringLiteral("日本") << QStringLiteral("??") << QStringLiteral("日");
+        QTest::newRow("euro fits, tick does not") << QStringLiteral("€ ve ✓") << QStringLiteral("€ ve ?")
+                                                  << QStringLiteral("✓");
+        QTest::newRow("lone surrogate") << QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b")
+                                        << QStringLiteral("a?b") << QString(QChar(0xD83D));
+        QTest::newRow("two emoji in a row") << QStringLiteral("😀😀x") << QStringLiteral("??x")
+                                            << QStringLiteral("😀");
+    }
+    void textOutsideTheCodePagePrintsAsQuestionMarks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, printed);
+        QFETCH(QString, refused);
+        TqpReport report;
+        TqpEMFPages &pages = report.GetEMFPages();
+        addPage(pages, {9, 2100, 2970, poPortrait, {}, true});
+        TqpMemoView *m = memo(QStringLiteral("Uye"), text, 20, 20, 300, 30);
+        m->Tag = text;
+        put(pages, m);
+        put(pages, memo(QStringLiteral("Sonraki"), QStringLiteral("Berna Öz"), 20, 60));
+        QCOMPARE(textsOf(draw(pages, 0)), (QStringList{printed, QStringLiteral("Berna Öz")}));
+        TqpReport loaded;
+        load(loaded.GetEMFPages(), save(pages));
+        loaded.GetEMFPages().ObjectsToPage(0);
+        QCOMPARE(loaded.GetEMFPages().GetPages(0).Page->Items.first()->Tag, printed);
+
+        // Anywhere else the same object is refused, naming the whole character.
+        QBuffer elsewhere;
+        elsewhere.open(QIODevice::ReadWrite);
+        std::unique_ptr<TqpMemoView> again(memo(QStringLiteral("Uye"), text, 20, 20));
+        try {
+            again->WriteEntry(elsewhere);
+            QFAIL("written outside a prepared page");
+        } catch (const EWriteError &e) {
+            QVERIFY2(e.message().startsWith(QLatin1Char('"') + refused + QLatin1Char('"')), qPrintable(e.message()));
+        }
+    }
+
     void underlinedTextWithEmptyLineDraws()
     {
         TqpReport report;
@@ -616,6 +665,8 @@ private slots:
         }
         QStringList openedList;
         qpOpenDocument = [&](const QString &t) { openedList << t; };
+        TScriptedUi ui;
+        ui.answers << QMessageBox::Yes; // a document opens once the operator agrees
         QString gotHint = QStringLiteral("eski");
         int gotCursor = 0;
         // Where the two overlap the later one, on top, answers.
@@ -628,6 +679,61 @@ private slots:
             QCOMPARE((click ? clicked : hovered).size(), 1);
             QCOMPARE((click ? clicked : hovered).first()->Name, name);
             QVERIFY((click ? hovered : clicked).isEmpty());
+        }
+    }
+
+    void linkTargets_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<bool>("asked");    // the operator is asked first
+        QTest::addColumn<bool>("agree");    // and answers Yes
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<QString>("hint");  // handed back to the caller
+        QTest::newRow("web") << "http://dernek.org/aidat" << false << false << true << "";
+        QTest::newRow("secure web") << "HTTPS://dernek.org" << false << false << true << "";
+        QTest::newRow("mail") << "mailto:uye@dernek.org" << false << false << true << "";
+        QTest::newRow("path refused") << "/home/uye/program.sh" << true << false << false << "";
+        QTest::newRow("path agreed") << "/home/uye/aidat.pdf" << true << true << true << "";
+        QTest::newRow("file address") << "file:///usr/bin/xterm" << true << false << false << "";
+        QTest::newRow("other scheme") << "smb://sunucu/paylasim/kur.exe" << true << false << false << "";
+        QTest::newRow("relative name") << "aidat.ods" << true << true << true << "";
+        QTest::newRow("page link") << "@3" << false << false << false << "@3";
+        QTest::newRow("address without scheme") << "uye@dernek.org" << false << false << false << "uye@dernek.org";
+        QTest::newRow("file address with at sign") << "file:///tmp/a@b.sh" << false << false << false
+                                                   << "file:///tmp/a@b.sh";
+    }
+
+    // A prepared report can come from anyone: only web and mail addresses
+    // open at once, anything else after the operator agreed.
+    void linkTargets()
+    {
+        QFETCH(QString, tag);
+        QFETCH(bool, asked);
+        QFETCH(bool, agree);
+        QFETCH(bool, opened);
+        QFETCH(QString, hint);
+        TqpReport report;
+        TqpEMFPages &pages = report.GetEMFPages();
+        addPage(pages, {9, 2100, 2970, poPortrait, {}, true});
+        TqpMemoView *link = memo(QStringLiteral("URL1"), QStringLiteral("bağlantı"), 100, 100, 100, 50);
+        link->Tag = tag;
+        put(pages, link);
+
+        TScriptedUi ui;
+        ui.answers << (agree ? QMessageBox::Yes : QMessageBox::No);
+        QStringList openedList;
+        qpOpenDocument = [&](const QString &t) { openedList << t; };
+        QString gotHint;
+        int cursor = 0;
+        QVERIFY(pages.DoClick(0, QPoint(150, 120), gotHint, cursor, true));
+        qpOpenDocument = [](const QString &t) { QFAIL(qPrintable(QStringLiteral("opened ") + t)); };
+        QCOMPARE(gotHint, hint);
+        QCOMPARE(openedList, opened ? QStringList{tag} : QStringList());
+        QCOMPARE(ui.boxes.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(ui.boxes.first().text, QStringLiteral("Bu bağlantı açılsın mı?\n") + tag);
+            QCOMPARE(ui.boxes.first().icon, QMessageBox::Question);
+            QCOMPARE(ui.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
         }
     }
 

@@ -15,6 +15,7 @@
 #include "report/core/string_table.h"
 #include "report/expr/data_access.h"
 #include "report/expr/expr_globals.h"
+#include "report/expr/function_library.h"
 #include "report/expr/parser.h"
 #include "report/expr/report_dataset.h"
 #include "report/expr/variables.h"
@@ -22,6 +23,7 @@
 #include "report/model/memo_view.h"
 #include "report/model/model_errors.h"
 #include "report/model/report.h"
+#include "report/model/report_interpreter.h"
 #include "report/model/stream_utils.h"
 
 #include <QBuffer>
@@ -99,6 +101,20 @@ QStringList entries(const TqpVariables &list)
     return out;
 }
 
+// Functions whose names carry Turkish letters, as an application's own
+// library might register them.
+class TurkishNamedFunctions : public TqpFunctionLibrary {
+public:
+    static constexpr const char *LibraryClassName = "TTurkishNamedFunctions";
+    TurkishNamedFunctions() { List << QStringLiteral("İkiKatı") << QStringLiteral("Yüzdesi"); }
+    QString ClassName() const override { return QLatin1String(LibraryClassName); }
+    void DoFunction(int functionNo, const Variant &p1, const Variant &, const Variant &, Variant &value) override
+    {
+        const double x = qpParser->Calc(p1.toString()).toReal();
+        value = Variant(functionNo == 0 ? x * 2 : x / 100);
+    }
+};
+
 QString errorText(const std::function<void()> &f)
 {
     try {
@@ -139,6 +155,15 @@ class TestDictionary : public QObject {
         m_table->Post();
     }
 
+    // The component "İlçeler" over the table of Turkish field names.
+    void addPlaces()
+    {
+        auto *places = new TTable(m_form.get());
+        places->setObjectName(QStringLiteral("İlçeler"));
+        places->DatabaseName = m_dir->path();
+        places->TableName = QStringLiteral("Yer.db");
+    }
+
     void setVariables(const QStringList &pairs)
     {
         for (const QString &p : pairs) {
@@ -163,6 +188,24 @@ private slots:
         addMember(1, "Ali Şahin", 1250);
         addMember(2, "Berna Öz", 0);
         members.Close();
+        // A table whose field names carry the letters that case rules treat
+        // differently.
+        const QString places = m_dir->filePath(QStringLiteral("Yer.db"));
+        TTable::CreateTable(places,
+                            {{QStringLiteral("Sayı"), ftFloat}, {QStringLiteral("Şehir"), ftString, 20},
+                             {QStringLiteral("İlçe"), ftString, 20}, {QStringLiteral("Ağırlık"), ftFloat}},
+                            -1);
+        TTable place;
+        place.DatabaseName = m_dir->path();
+        place.TableName = QStringLiteral("Yer.db");
+        place.Open();
+        place.Append();
+        place.FieldByName(QStringLiteral("Sayı"))->setAsFloat(3);
+        place.FieldByName(QStringLiteral("Şehir"))->setAsString(QStringLiteral("Iğdır"));
+        place.FieldByName(QStringLiteral("İlçe"))->setAsString(QStringLiteral("Şişli"));
+        place.FieldByName(QStringLiteral("Ağırlık"))->setAsFloat(72.5);
+        place.Post();
+        place.Close();
         qpPrinterStartup(&printers);
         qpInitModelGlobals();
         qpInitExpressionGlobals();
@@ -471,6 +514,127 @@ private slots:
                     QCOMPARE(TqpReport::FormatValue(v, fmt(category, variant, ',', 2), QStringLiteral("0.00;;x")),
                              QString());
         QCOMPARE(qpFormatMaskText(QString(), QStringLiteral("abc")), QString());
+    }
+
+    // A field with no value prints as nothing under every display format;
+    // what an expression computes from it is an ordinary value. Ali Şahin
+    // has no registration date and nothing paid.
+    void blankFieldsPrintBlank_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<quint32>("format");
+        QTest::addColumn<QString>("formatStr");
+        QTest::addColumn<QString>("shown");
+        const QString money = QStringLiteral("#,##0.00 'TL'");
+        QTest::newRow("date picture") << "[Tarih]" << fmt(2, 4) << "dd.mm.yyyy" << "";
+        QTest::newRow("date from the table") << "[Tarih]" << fmt(2, 1) << QString() << "";
+        QTest::newRow("long date") << "[Tarih]" << fmt(2, 3) << QString() << "";
+        QTest::newRow("time") << "[Tarih]" << fmt(3, 0) << QString() << "";
+        QTest::newRow("money") << "[Alinan]" << fmt(1, 4, ',') << money << "";
+        QTest::newRow("number style") << "[Alinan]" << fmt(1, 3, ',', 2) << QString() << "";
+        QTest::newRow("number fixed") << "[Alinan]" << fmt(1, 1, ',', 2) << QString() << "";
+        QTest::newRow("no format") << "[Alinan]" << fmt(0, 0) << QString() << "";
+        QTest::newRow("Boolean words") << "[Alinan]" << fmt(4, 1) << QString() << "";
+        QTest::newRow("blank text") << "<[BabaAdi]>" << fmt(0, 0) << QString() << "<>";
+        QTest::newRow("data set and field") << "[Table1.\"Tarih\"]" << fmt(2, 4) << "dd.mm.yyyy" << "";
+        QTest::newRow("dictionary variable bound to the field") << "[Kayıt]" << fmt(2, 4) << "dd.mm.yyyy" << "";
+        QTest::newRow("inline date format") << "[Tarih #Ddd.mm.yyyy]" << fmt(0, 0) << QString() << "";
+        QTest::newRow("computed from a blank") << "[Alinan + 0]" << fmt(1, 3, ',', 2) << QString() << "0,00";
+        QTest::newRow("explicit zero by arithmetic") << "[Aidat - 1250]" << fmt(1, 4, ',') << money << "0,00 TL";
+        QTest::newRow("value beside a blank") << "[Aidat]|[Alinan]" << fmt(1, 4, ',') << money << "1.250,00 TL|";
+    }
+    void blankFieldsPrintBlank()
+    {
+        QFETCH(QString, text);
+        QFETCH(quint32, format);
+        QFETCH(QString, formatStr);
+        QFETCH(QString, shown);
+        setVariables({QStringLiteral("Kayıt=Table1.Tarih")});
+        m_memo->Format = format;
+        m_memo->FormatStr = formatStr;
+        QCOMPARE(expand(text), shown);
+    }
+
+    // Berna Öz owes nothing: an explicit zero prints as zero, and "HideZeros"
+    // still hides it.
+    void explicitZeroStillPrints()
+    {
+        m_table->Next();
+        m_memo->Format = fmt(1, 4, ',');
+        m_memo->FormatStr = QStringLiteral("#,##0.00 'TL'");
+        QCOMPARE(expand(QStringLiteral("[Aidat]|[Alinan]")), QStringLiteral("0,00 TL|"));
+        m_memo->Format = fmt(4, 1);
+        QCOMPARE(expand(QStringLiteral("[Aidat]|[Alinan]")), QStringLiteral("Hayır|"));
+        m_memo->Flags |= 0x40;
+        QCOMPARE(expand(QStringLiteral("[Aidat]|[Alinan]")), QStringLiteral("|"));
+        // Expressions still meet the blank as 0.
+        m_memo->Format = fmt(0, 0);
+        QCOMPARE(expand(QStringLiteral("[Alinan + 5]")), QStringLiteral("5"));
+    }
+
+    // Every kind of name compares under one rule: ı, i, I and İ are one
+    // letter, ş, ğ, ç pair with their capitals, whatever the machine's locale.
+    void turkishLettersInNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("free variable with ı as written") << "[Toplamı * 2]" << "14";
+        QTest::newRow("free variable with ı in capitals") << "[TOPLAMI]" << "7";
+        QTest::newRow("free variable with ı typed as i") << "[toplami]" << "7";
+        QTest::newRow("free variable with İ typed as i") << "[ilk + 1]" << "2";
+        QTest::newRow("free variable with ş ğ İ") << "[DEĞİŞKEN]" << "ş";
+        QTest::newRow("dictionary variable with ı") << "[SAYISI]" << "30";
+        QTest::newRow("dictionary variable in an expression") << "[sayisi + 1]" << "31";
+        QTest::newRow("dictionary variable bound to a field with ş") << "[ŞEHRİ]" << "Iğdır";
+        QTest::newRow("data set with İ, field with ı") << "[ilçeler.SAYI]" << "3";
+        QTest::newRow("data set in capitals, field typed with i") << "[İLÇELER.sayi]" << "3";
+        QTest::newRow("quoted field with ş and İ") << "[Ilçeler.\"ŞEHİR\"]" << "Iğdır";
+        QTest::newRow("field with ğ and ı") << "[İlçeler.AĞIRLIK]" << "72,5";
+        QTest::newRow("field with İ and ç") << "[ilçeler.İLÇE]" << "Şişli";
+        QTest::newRow("window, data set, field") << "[UYEKAYITFORM1.İlçeler.ağirlik * 2]" << "145";
+        QTest::newRow("object with İ and ı") << "[imzaalani.Left]" << "42";
+        QTest::newRow("object in capitals") << "[İMZAALANI.Width]" << "120";
+        QTest::newRow("property typed with İ") << "[İmzaAlanı.WİDTH]" << "120";
+        QTest::newRow("function with İ and ı") << "[ikikatı(4)]" << "8";
+        QTest::newRow("function in capitals") << "[IKIKATI(4)]" << "8";
+        QTest::newRow("function with ü and İ") << "[YÜZDESİ(50)]" << "0,5";
+    }
+    void turkishLettersInNames()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        addPlaces();
+        auto *signature = new TqpMemoView;
+        signature->Name = QStringLiteral("İmzaAlanı");
+        signature->SetBounds(42, 20, 120, 40);
+        m_report->Pages.GetPages(0)->Items << signature;
+        qpRegisterFunctionLibrary(qpLibraryClassOf<TurkishNamedFunctions>());
+        qpVariables->SetVariable(QStringLiteral("Toplamı"), Variant(7));
+        qpVariables->SetVariable(QStringLiteral("İlk"), Variant(1));
+        qpVariables->SetVariable(QStringLiteral("Değişken"), Variant(QStringLiteral("ş")));
+        setVariables({QStringLiteral("Sayısı=İlçeler.Sayı * 10"), QStringLiteral("Şehri=İlçeler.\"Şehir\"")});
+        const QString error = errorText([&] { QCOMPARE(expand(text), shown); });
+        qpUnRegisterFunctionLibrary(qpLibraryClassOf<TurkishNamedFunctions>());
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+
+    // A script reads and writes names under the same rule.
+    void scriptsUseTurkishNames()
+    {
+        addPlaces();
+        m_memo->Name = QStringLiteral("Başlık");
+        TInterpretator script; // the report's own interpreter
+        QStringList compiled, errors;
+        script.PrepareScript({QStringLiteral("Sayı := 4;"), QStringLiteral("Sonuç := SAYI * 3 + sayi;"),
+                              QStringLiteral("BAŞLIK.Left := sonuç + ilçeler.sayı;"),
+                              QStringLiteral("başlık.wİdth := 77;")},
+                             compiled, errors);
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('|'))));
+        script.DoScript(compiled);
+        QCOMPARE(qpVariables->GetVariable(QStringLiteral("SONUÇ")).toInt(), 16);
+        QCOMPARE(m_memo->Left, 19);
+        QCOMPARE(m_memo->Width, 77);
+        QCOMPARE(expand(QStringLiteral("[Sonuç] [başlık.LEFT]")), QStringLiteral("16 19"));
     }
 
     void constantsAndTables()

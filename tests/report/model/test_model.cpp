@@ -810,6 +810,12 @@ private slots:
         QTest::newRow("no break opportunity") << QString(100000, QLatin1Char('w')) << 300 << true;
         QTest::newRow("zero width") << QStringLiteral("abc def") << 0 << false;
         QTest::newRow("negative width, word break") << QStringLiteral("şişeşişe abc") << -40 << true;
+        // After breaking at the blank, not even the first syllable fits:
+        // retrying from that blank would emit empty lines for ever.
+        QTest::newRow("first syllable wider than the line")
+            << QStringLiteral("abc ŞİŞEKİ") << MeasureCanvas().canvas.TextWidth(QStringLiteral("Şİ-")) - 1 << true;
+        QTest::newRow("narrow, Turkish syllables")
+            << QStringLiteral("Şişeşişe ÜTÜCÜ düğün İŞİN ŞİŞEKİ kütüphanesİ") << 12 << true;
     }
 
     void wrappingNeverLosesOrHangs()
@@ -852,14 +858,57 @@ private slots:
         QCOMPARE(qpSyllableBreaks(word), breaks);
     }
 
-    void wordBreakHyphenates()
+    // Wrapping with and without "WordBreak": the width is that of a sample
+    // text (less one pixel when asked), so the cases hold for any font.
+    void wordBreak_data()
     {
-        MeasureCanvas m;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("widthOf");
+        QTest::addColumn<int>("less");
+        QTest::addColumn<bool>("wordBreak");
+        QTest::addColumn<QStringList>("expected");
         // ŞİŞEKİ may break after Şİ and after ŞİŞE; the last that fits wins.
-        const int width = m.canvas.TextWidth(QStringLiteral("ab ŞİŞE-"));
-        QCOMPARE(wrap(QStringLiteral("ab ŞİŞEKİ"), width, true), QStringList({"ab ŞİŞE-", "Kİ" + mark}));
-        QCOMPARE(wrap(QStringLiteral("ab ŞİŞEKİ"), width - 1, true), QStringList({"ab Şİ-", "ŞEKİ" + mark}));
-        QCOMPARE(wrap(QStringLiteral("ab ŞİŞEKİ"), width, false), QStringList({"ab", "ŞİŞEKİ" + mark}));
+        QTest::newRow("longest syllable that fits") << QStringLiteral("ab ŞİŞEKİ") << QStringLiteral("ab ŞİŞE-") << 0
+                                                    << true << QStringList{"ab ŞİŞE-", "Kİ" + mark};
+        QTest::newRow("shorter syllable") << QStringLiteral("ab ŞİŞEKİ") << QStringLiteral("ab ŞİŞE-") << 1 << true
+                                          << QStringList{"ab Şİ-", "ŞEKİ" + mark};
+        QTest::newRow("without WordBreak") << QStringLiteral("ab ŞİŞEKİ") << QStringLiteral("ab ŞİŞE-") << 0 << false
+                                           << QStringList{"ab", "ŞİŞEKİ" + mark};
+        // A word without syllable breaks: the overflowing character starts
+        // the next line and the line keeps its trailing blank.
+        QTest::newRow("no syllable, blank kept") << QStringLiteral("aaa bbb ccc") << QStringLiteral("aaa bbb") << 0
+                                                 << true << QStringList{"aaa bbb ", "ccc" + mark};
+        QTest::newRow("no syllable, without WordBreak")
+            << QStringLiteral("aaa bbb ccc") << QStringLiteral("aaa bbb") << 0 << false
+            << QStringList{"aaa bbb", "ccc" + mark};
+        QTest::newRow("word longer than the line") << QStringLiteral("abcdefgh") << QStringLiteral("abcde") << 0
+                                                   << true << QStringList{"abcde", "fgh" + mark};
+        // No syllable fits after the blank: the line breaks at the blank and
+        // the word is hyphenated on its own line.
+        QTest::newRow("break at the blank, then a syllable")
+            << QStringLiteral("abcd ŞİŞEKİ") << QStringLiteral("ŞİŞE-") << 0 << true
+            << QStringList{"abcd", "ŞİŞE-", "Kİ" + mark};
+        // Lower-case Turkish: DÜĞÜN breaks after DÜ (Ü is a sign letter).
+        QTest::newRow("düğün") << QStringLiteral("birinci düğün") << QStringLiteral("birinci dü-") << 0 << true
+                               << QStringList{"birinci dü-", "ğün" + mark};
+        QTest::newRow("düğün, no room for a syllable")
+            << QStringLiteral("birinci düğün") << QStringLiteral("birinci dü-") << 1 << true
+            << QStringList{"birinci", "düğün" + mark};
+        // A word starting the line: the syllables are taken after its
+        // first character, as the pending line has no blank.
+        QTest::newRow("word at the line start") << QStringLiteral("ŞİŞEKİ") << QStringLiteral("ŞİŞEK") << 0 << true
+                                                << QStringList{"ŞİŞE-", "Kİ" + mark};
+    }
+
+    void wordBreak()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, widthOf);
+        QFETCH(int, less);
+        QFETCH(bool, wordBreak);
+        QFETCH(QStringList, expected);
+        MeasureCanvas m;
+        QCOMPARE(wrap(text, m.canvas.TextWidth(widthOf) - less, wordBreak), expected);
     }
 
     // --- measuring and writing

@@ -8,12 +8,17 @@
 #include "data/table.h"
 #include "passw_form.h"
 #include "platform_printers.h"
+#include "preview.h"
 #include "scripted_ui.h"
 #include "report/core/string_table.h"
+#include "report/engine/prepared_pages.h"
+#include "report/expr/expr_globals.h"
+#include "report/expr/report_dataset.h"
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
 #include "report/model/memo_view.h"
 #include "report/model/model_errors.h"
+#include "report/model/model_globals.h"
 #include "report/model/object_registry.h"
 #include "report/model/picture_view.h"
 #include "report/model/report.h"
@@ -119,6 +124,35 @@ void load(TqpReport &r, const QByteArray &bytes)
     r.LoadFromStream(b);
 }
 
+// A band of the given kind across the page with one text in it.
+TqpMemoView *bandWithText(TqpPage *page, TqpBandType type, int top, const QString &text)
+{
+    auto *band = new TqpBandView;
+    band->SetBandType(type);
+    band->Name = QStringLiteral("Band%1").arg(page->Items.size() + 1);
+    band->SetBounds(0, top, 700, 30);
+    auto *memo = new TqpMemoView;
+    memo->Name = QStringLiteral("Memo%1").arg(page->Items.size() + 2);
+    memo->Memo = QStringList{text};
+    memo->SetBounds(10, top, 300, 20);
+    page->Items << band << memo;
+    return memo;
+}
+
+// The texts of every prepared page, in writing order.
+QStringList preparedTexts(TqpReport &r)
+{
+    QStringList texts;
+    TqpEMFPages &pages = r.GetEMFPages();
+    for (int i = 0; i < pages.GetCount(); ++i) {
+        pages.ObjectsToPage(i);
+        for (const TqpView *v : std::as_const(pages.GetPages(i).Page->Items))
+            texts << v->Memo.join(QLatin1Char(' '));
+        pages.ReleaseObjects(i);
+    }
+    return texts;
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -200,6 +234,7 @@ private slots:
     {
         QVERIFY(dir.isValid());
         qpPrinterStartup(&printers);
+        qpInitExpressionGlobals(); // the builds need the parser
         qpInitModelGlobals();
         qpRegisterObject(qpClassOf<AddInView>(), QImage(), QString());
         qpReportUi.ErrorBox = [this](const QString &text, const QString &caption) {
@@ -696,6 +731,97 @@ private slots:
         back.LoadTemplate(withPicture, lines, shown, true);
         QCOMPARE(back.Pages.GetCount(), 2);
         QCOMPARE(back.Pages.GetPages(0)->Items.size(), 5);
+    }
+
+    // Whatever failed before, with the error flag it left, the next load
+    // of a template reads it as it is.
+    void templateLoadAfterAFailure_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::newRow("a build that stopped on an error") << 0;
+        QTest::newRow("a template naming a class nobody registered") << 1;
+        QTest::newRow("a prepared page naming a class nobody registered") << 2;
+    }
+    void templateLoadAfterAFailure()
+    {
+        QFETCH(int, failure);
+        TqpReport good;
+        buildFull(good);
+        const QString path = dir.filePath(QStringLiteral("sonraki.qpt"));
+        good.SaveTemplate(path, {QStringLiteral("Üye")}, QImage());
+
+        TqpReport failing;
+        if (failure == 0) {
+            CurReport = &failing;
+            bandWithText(failing.Pages.Add(), btReportTitle, 0, QStringLiteral("[Yok]"));
+            failing.ShowProgress = false;
+            QVERIFY(!failing.PrepareReport());
+        } else if (failure == 1) {
+            const QByteArray b = saved(good);
+            qpUnRegisterObject(qpClassOf<AddInView>());
+            load(failing, b);
+            qpRegisterObject(qpClassOf<AddInView>(), QImage(), QString());
+        } else {
+            TqpEMFPages &pages = failing.GetEMFPages();
+            TqpPage paper(9, 2100, 2970, -1, poPortrait);
+            pages.Add(&paper);
+            qpWriteByte(pages.CurrentStream(), vkAddIn);
+            qpWriteString(pages.CurrentStream(), QStringLiteral("TqpYokNesne"));
+            QVERIFY_THROWS_EXCEPTION(EClassNotFound, pages.ObjectsToPage(0));
+        }
+        QCOMPARE(boxes.size(), failure == 2 ? 0 : 1);
+
+        TqpReport back;
+        QStringList lines;
+        QImage picture;
+        back.LoadTemplate(path, lines, picture, true);
+        QCOMPARE(back.Pages.GetCount(), 2);
+        QCOMPARE(back.Pages.GetPages(0)->Items.size(), 5);
+        QVERIFY(!ErrorFlag);
+        // An ordinary load after it is as clean.
+        TqpReport again;
+        load(again, saved(good));
+        QCOMPARE(boxes.size(), failure == 2 ? 0 : 1);
+        QCOMPARE(again.Pages.GetCount(), 2);
+    }
+
+    // The report's data set and preview belong to windows; deleting either
+    // leaves the report without it, and it builds and shows as before.
+    void deletedComponentsAreForgotten()
+    {
+        TScriptedUi ui;
+        QWidget form;
+        auto *report = new TqpReport(&form);
+        report->ShowProgress = false;
+        CurReport = report;
+        TqpPage *page = report->Pages.Add();
+        bandWithText(page, btReportTitle, 0, QStringLiteral("Liste"));
+        bandWithText(page, btMasterData, 40, QStringLiteral("Satır [LINE#]"));
+        auto *data = new TqpUserDataset(&form);
+        data->RangeEnd = reCount;
+        data->RangeEndCount = 3;
+        report->Dataset = data;
+        QVERIFY2(report->PrepareReport(), qPrintable(ErrorStr));
+        QCOMPARE(preparedTexts(*report), (QStringList{"Liste", "Satır 1", "Satır 2", "Satır 3"}));
+
+        delete data;
+        QVERIFY(!report->Dataset);
+        QVERIFY2(report->PrepareReport(), qPrintable(ErrorStr));
+        QCOMPARE(preparedTexts(*report).first(), QStringLiteral("Liste"));
+
+        auto *preview = new TqpPreview(&form);
+        report->Preview = preview;
+        const int built = report->GetEMFPages().GetCount();
+        report->ShowPreparedReport();
+        QCOMPARE(preview->GetAllPages(), built);
+        QVERIFY(ui.modalShown.isEmpty());
+        delete preview; // its window closes while it shows the pages
+        QVERIFY(!report->Preview);
+        // Without its preview the report opens a preview window of its own.
+        QVERIFY2(report->PrepareReport(), qPrintable(ErrorStr));
+        report->ShowPreparedReport();
+        QCOMPARE(ui.modalShown.size(), 1);
+        QVERIFY(boxes.isEmpty());
     }
 
     void storedForm()

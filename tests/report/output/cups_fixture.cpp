@@ -105,7 +105,7 @@ bool CupsFixture::start()
     const bool configured =
         writeFile(root + QStringLiteral("/cupsd.conf"),
                   QStringLiteral("Listen %1\nLogLevel info\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
-                                 "PreserveJobFiles Yes\n"
+                                 "PreserveJobFiles Yes\nDirtyCleanInterval 0\n"
                                  "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                                  "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
                       .arg(socket)) &&
@@ -145,10 +145,40 @@ bool CupsFixture::start()
                 QStringLiteral("cupsd is not answering: %1").arg(tail(root + QStringLiteral("/log/error_log"))));
         QThread::msleep(100);
     }
+    // The PDF printer has no paper trays and no duplex; its description
+    // gets both, as an office printer's has, so that sources and options
+    // can be chosen. cups-pdf itself ignores them.
+    QFile original(kPpd);
+    if (!original.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1").arg(kPpd));
+    QString ppd = QString::fromLatin1(original.readAll());
+    const QString anchor = QStringLiteral("*OpenUI *Resolution/");
+    if (!ppd.contains(anchor))
+        return fail(QStringLiteral("%1 has no resolution option to add the trays before").arg(kPpd));
+    ppd.replace(anchor, QStringLiteral("*OpenUI *InputSlot/Paper Source: PickOne\n"
+                                       "*OrderDependency: 20 AnySetup *InputSlot\n"
+                                       "*DefaultInputSlot: Tray1\n"
+                                       "*InputSlot Tray1/Tray 1: \"\"\n"
+                                       "*InputSlot Tray2/Tray 2: \"\"\n"
+                                       "*InputSlot Manual/Manual Feed: \"\"\n"
+                                       "*CloseUI: *InputSlot\n\n"
+                                       "*OpenUI *Duplex/2-Sided Printing: PickOne\n"
+                                       "*OrderDependency: 20 AnySetup *Duplex\n"
+                                       "*DefaultDuplex: None\n"
+                                       "*Duplex None/Off: \"\"\n"
+                                       "*Duplex DuplexNoTumble/Long Edge: \"\"\n"
+                                       "*Duplex DuplexTumble/Short Edge: \"\"\n"
+                                       "*CloseUI: *Duplex\n\n") +
+                            anchor);
+    const QString ppdCopy = root + QStringLiteral("/queue.ppd");
+    QFile copy(ppdCopy);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(ppd.toLatin1()) != ppd.size())
+        return fail(QStringLiteral("cannot write %1").arg(ppdCopy));
+    copy.close();
     // cups-pdf takes PostScript; of the converters from PDF, cairo's keeps
     // most text extractable from the PDF that cups-pdf writes back.
     return run(m_lpadmin, {QStringLiteral("-p"), m_queue, QStringLiteral("-E"), QStringLiteral("-v"),
-                           QStringLiteral("cups-pdf:/") + m_queue, QStringLiteral("-P"), kPpd, QStringLiteral("-o"),
+                           QStringLiteral("cups-pdf:/") + m_queue, QStringLiteral("-P"), ppdCopy, QStringLiteral("-o"),
                            QStringLiteral("pdftops-renderer-default=pdftocairo")}) &&
            run(m_lpadmin, {QStringLiteral("-d"), m_queue});
 }
@@ -176,6 +206,18 @@ QStringList CupsFixture::spooledDocuments() const
     for (const QFileInfo &f : spool.entryInfoList({QStringLiteral("d*-001")}, QDir::Files, QDir::Name))
         documents << f.absoluteFilePath();
     return documents;
+}
+
+QList<QByteArray> CupsFixture::jobAttributes() const
+{
+    QList<QByteArray> jobs;
+    const QDir spool(m_dir.path() + QStringLiteral("/spool"));
+    for (const QFileInfo &f : spool.entryInfoList({QStringLiteral("c*")}, QDir::Files, QDir::Name)) {
+        QFile file(f.absoluteFilePath());
+        if (file.open(QIODevice::ReadOnly))
+            jobs << file.readAll();
+    }
+    return jobs;
 }
 
 QString CupsFixture::pdfText(const QString &pdf)

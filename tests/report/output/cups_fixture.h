@@ -1,10 +1,12 @@
 #pragma once
-// A private CUPS server with one PDF queue (cups-pdf) for print tests. The
-// server runs from a temporary folder with its own configuration, spool and
-// socket; the system's print setup is left alone. cups-pdf reads its
-// settings only from /etc/cups, so the queue gets a configuration file of
-// its own there (cups-pdf-<queue>.conf, a name no other queue uses), which
-// sends the PDFs into the temporary folder and is removed again.
+// A private CUPS server with one PDF queue (cups-pdf) for print tests; its
+// driver description offers three paper trays and duplex besides its own
+// options. The server runs from a temporary folder with its own
+// configuration, spool and socket; the system's print setup is left alone.
+// cups-pdf reads its settings only from /etc/cups, so the queue gets a
+// configuration file of its own there (cups-pdf-<queue>.conf, a name no
+// other queue uses), which sends the PDFs into the temporary folder and is
+// removed again.
 //
 // CUPS_SERVER is set for the whole test program: libcups keeps the server it
 // found first, so the fixture must start before anything asks for printers.
@@ -32,6 +34,9 @@ public:
     // The documents the server received, one per job in job order, as the
     // program sent them (kept after the jobs are done).
     QStringList spooledDocuments() const;
+    // The attributes the server keeps of each job, in job order, as stored
+    // (IPP encoding: each name and value appears as plain bytes).
+    QList<QByteArray> jobAttributes() const;
     // The text of a PDF as pdftotext extracts it; pages end with a form feed.
     static QString pdfText(const QString &pdf);
 

@@ -322,11 +322,17 @@ private slots:
         QTest::addColumn<QString>("hint");
         QTest::addColumn<int>("pageAfterClick");
         QTest::addColumn<QString>("url");
-        QTest::newRow("page link") << QStringLiteral("@3") << QStringLiteral("Sayfa 3") << 3 << QString();
-        QTest::newRow("page 0 is page 1") << QStringLiteral("@0") << QStringLiteral("Sayfa 0") << 1 << QString();
-        QTest::newRow("beyond the last page") << QStringLiteral("@9") << QStringLiteral("Sayfa 9") << 1 << QString();
-        QTest::newRow("mail address") << QStringLiteral("ali@ornek.com") << QStringLiteral("ali@ornek.com") << 1
-                                      << QStringLiteral("mailto:ali@ornek.com");
+        QTest::addColumn<QString>("error"); // shown by the error handler at the click
+        QTest::newRow("page link") << QStringLiteral("@3") << QStringLiteral("Sayfa 3") << 3 << QString() << QString();
+        QTest::newRow("page 0 is page 1") << QStringLiteral("@0") << QStringLiteral("Sayfa 0") << 1 << QString()
+                                          << QString();
+        QTest::newRow("beyond the last page") << QStringLiteral("@9") << QStringLiteral("Sayfa 9") << 1 << QString()
+                                              << QString();
+        QTest::newRow("mail address") << QStringLiteral("mailto:ali@ornek.com") << QStringLiteral("mailto:ali@ornek.com")
+                                      << 1 << QStringLiteral("mailto:ali@ornek.com") << QString();
+        // No page number after the at sign: the conversion error, no mail program.
+        QTest::newRow("no page number") << QStringLiteral("ali@ornek.com") << QStringLiteral("ali@ornek.com") << 1
+                                        << QString() << QStringLiteral("'ornek.com' geçerli bir tamsayı değil");
     }
 
     void hoverAndClickOnLinks()
@@ -335,6 +341,7 @@ private slots:
         QFETCH(QString, hint);
         QFETCH(int, pageAfterClick);
         QFETCH(QString, url);
+        QFETCH(QString, error);
         auto report = makeReport(4, {{QStringLiteral("URL1"), QStringLiteral("bağlantı"), tag, 100, 200, 200, 40}});
         auto form = previewOf(*report, QSize(800, 500));
         const QPoint over = boxPoint(*form, 1, 150, 220);
@@ -353,6 +360,23 @@ private slots:
         if (pageAfterClick > 1)
             QCOMPARE(form->VScrollBar->value(), rectOf(*form, pageAfterClick).Top - 10);
         QCOMPARE(ui->urls.isEmpty() ? QString() : ui->urls.first().toString(), url);
+        QCOMPARE(ui->errors(), error.isEmpty() ? QStringList() : QStringList{error});
+    }
+
+    // "Sayfa 1200/1200" fits the page field; a short report keeps its design width.
+    void pageFieldFitsThePageCount()
+    {
+        auto few = makeReport(3);
+        auto small = previewOf(*few);
+        QCOMPARE(small->Label1->width(), 100);
+        auto many = makeReport(12000);
+        auto form = previewOf(*many, QSize(800, 500));
+        QCOMPARE(form->Label1->text(), QStringLiteral("Sayfa 1/12000"));
+        const QFontMetrics metrics = form->Label1->fontMetrics();
+        // A framed label keeps half an "x" free before its text.
+        const int room = form->Label1->contentsRect().width() - metrics.horizontalAdvance(QLatin1Char('x')) / 2;
+        QVERIFY2(room >= metrics.horizontalAdvance(QStringLiteral("Sayfa 12000/12000")),
+                 qPrintable(QString::number(room)));
     }
 
     void dragPansThePages()

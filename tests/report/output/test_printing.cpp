@@ -1,13 +1,16 @@
 // Printing prepared pages: the page list, the print run as a printer
 // receives it (jobs, titles, copies, pages), the print dialog and the
 // progress window driven through the modal seam, the report's switch to
-// another printer, and a round trip through a private CUPS server into a PDF.
+// another printer, and a round trip through a private CUPS server into a PDF,
+// with the printer's trays as paper sources and its driver's options chosen
+// in "Özellikler".
 
 #include "cups_fixture.h"
 #include "fake_printers.h"
 #include "page_list.h"
 #include "passw_form.h"
 #include "print_form.h"
+#include "printer_properties_form.h"
 #include "printer.h"
 #include "progress_form.h"
 #include "report/core/exceptions.h"
@@ -37,12 +40,12 @@ namespace {
 // Appends a prepared page with one text object per entry of `texts`,
 // written into the page's stream the way page formation writes objects.
 void addPreparedPage(TqpReport &report, const QStringList &texts, TPrinterOrientation orientation = poPortrait,
-                     bool useMargins = true, int left = 40)
+                     bool useMargins = true, int left = 40, int bin = -1)
 {
     // Page formation adds pages while the report is the one being built.
     CurReport = &report;
     MasterReport = &report;
-    TqpPage page(9, 0, 0, -1, orientation);
+    TqpPage page(9, 0, 0, bin, orientation);
     page.UseMargins = useMargins;
     page.Margins = {20, 20, 20, 20};
     TqpEMFPages &pages = report.GetEMFPages();
@@ -429,6 +432,30 @@ private slots:
         QCOMPARE(form.E1->text(), QStringLiteral("2"));
     }
 
+    // A typo in the copies must not send thousands of sheets.
+    void copiesCappedAt999()
+    {
+        TqpPrintForm form;
+        form.E1->clear();
+        QTest::keyClicks(form.E1, QStringLiteral("5000"));
+        QCOMPARE(form.E1->text(), QStringLiteral("500"));
+        form.E1->setText(QStringLiteral("999"));
+        form.qpSpeedButton1->click();
+        QCOMPARE(form.E1->text(), QStringLiteral("999"));
+
+        // A report asking for more gets the most the dialog allows.
+        TScriptedUi ui;
+        TqpReport report;
+        report.ShowPrintDialog = false;
+        report.ShowProgress = false;
+        report.DefaultCopies = 5000;
+        report.DefaultCollate = false;
+        fillReport(report, 1);
+        report.PrintPreparedReportDlg();
+        QCOMPARE(m_printer->jobs.size(), 1);
+        QCOMPARE(m_printer->jobs.first().copies, 999);
+    }
+
     void collatePicture()
     {
         TqpPrintForm form;
@@ -615,6 +642,82 @@ private slots:
             QVERIFY2(printed.contains(QLatin1String(expected)), qPrintable(printed));
         for (const QString &pdf : pdfs)
             QVERIFY2(QFileInfo(pdf).fileName().contains(QLatin1String("ye_Formu")), qPrintable(pdf));
+    }
+
+    // The queue's trays are the paper sources; "Özellikler" lists the
+    // driver's options, and what is chosen there goes with the job, as does
+    // the tray a page asks for.
+    void cupsSourcesAndProperties()
+    {
+        if (!m_cupsRunning)
+            QSKIP(qPrintable(QStringLiteral("no private CUPS server: ") + m_cups.whyNot()));
+        qpPrinterShutdown();
+        qpPrinterStartup();
+        Prn->SetPrinterIndex(int(Prn->PrinterNames.indexOf(m_cups.queue())));
+        QVERIFY(!Prn->IsVirtual());
+        QCOMPARE(Prn->BinTitles, (QStringList{QStringLiteral("Varsayılan"), QStringLiteral("Tray 1"),
+                                              QStringLiteral("Tray 2"), QStringLiteral("Manual Feed")}));
+        QCOMPARE(Prn->BinCodes, (QVector<int>{-1, 256, 257, 258}));
+        QCOMPARE(Prn->BinCount, 4);
+
+        // Jobs of earlier tests stay in the server's history.
+        const qsizetype pdfsBefore = m_cups.finishedPdfs(120).size();
+        const qsizetype jobsBefore = m_cups.jobAttributes().size();
+        TScriptedUi ui;
+        TqpReport report;
+        report.ShowProgress = false;
+        addPreparedPage(report, {QStringLiteral("Elle beslenen sayfa")});
+        addPreparedPage(report, {QStringLiteral("İkinci kasetten")}, poPortrait, true, 40, 257);
+        QStringList captions, pdfVersions;
+        ui.modalActions << [&](QDialog *dialog) {
+            auto *form = qobject_cast<TqpPrintForm *>(dialog);
+            QVERIFY(form);
+            form->PropButton->click();
+            form->Button1->click();
+        };
+        ui.modalActions << [&](QDialog *dialog) {
+            auto *form = qobject_cast<TqpPrinterPropertiesForm *>(dialog);
+            QVERIFY(form);
+            QVERIFY(form->windowTitle().endsWith(m_cups.queue()));
+            for (const QLabel *label : form->findChildren<QLabel *>())
+                captions << label->text();
+            QComboBox *source = form->Choices(QStringLiteral("InputSlot"));
+            QComboBox *pdf = form->Choices(QStringLiteral("PDFVer"));
+            QVERIFY(source && pdf && form->Choices(QStringLiteral("Duplex")) &&
+                    form->Choices(QStringLiteral("Resolution")) && form->Choices(QStringLiteral("PageSize")));
+            QVERIFY(!form->Choices(QStringLiteral("PageRegion")));
+            // The tray the last page asked for as it was laid out.
+            QCOMPARE(source->currentText(), QStringLiteral("Tray 2"));
+            QCOMPARE(form->Choices(QStringLiteral("PageSize"))->currentData().toString(), QStringLiteral("A4"));
+            for (int i = 0; i < pdf->count(); ++i)
+                pdfVersions << pdf->itemData(i).toString();
+            source->setCurrentIndex(source->findData(QStringLiteral("Manual")));
+            pdf->setCurrentIndex(pdf->findData(QStringLiteral("1.4")));
+            form->Button1->click();
+        };
+        report.PrintPreparedReportDlg();
+        QCOMPARE(ui.modalShown.size(), 2);
+        for (const char *caption : {"Kağıt:", "Kağıt kaynağı:", "Çift taraflı:", "Çözünürlük:"})
+            QVERIFY2(captions.contains(QString::fromUtf8(caption)), qPrintable(captions.join(", ")));
+        QVERIFY2(pdfVersions.contains(QStringLiteral("1.4")), qPrintable(pdfVersions.join(", ")));
+
+        // The second page's tray differs: a job of its own.
+        QCOMPARE(m_cups.finishedPdfs(120).size(), pdfsBefore + 2);
+        const QList<QByteArray> jobs = m_cups.jobAttributes().mid(jobsBefore);
+        QCOMPARE(jobs.size(), 2);
+        for (const QByteArray &job : jobs) {
+            QVERIFY(job.contains("InputSlot"));
+            QVERIFY(job.contains("PDFVer"));
+        }
+        QVERIFY2(jobs.at(0).contains("Manual") && !jobs.at(0).contains("Tray2"), jobs.at(0).constData());
+        QVERIFY(jobs.at(1).contains("Tray2") && !jobs.at(1).contains("Manual"));
+        // Cancelled, the dialog changes nothing.
+        Prn->Update();
+        QCOMPARE(Prn->PaperBin, 257);
+        ui.modalActions << [](QDialog *dialog) { static_cast<TqpPrinterPropertiesForm *>(dialog)->Button2->click(); };
+        Prn->PropertiesDlg();
+        Prn->Update();
+        QCOMPARE(Prn->PaperBin, 257);
     }
 };
 
