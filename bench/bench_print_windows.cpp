@@ -35,6 +35,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -50,6 +51,16 @@ double peakMB()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return -1;
+}
+
+constexpr int kRuns = 5;
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
 }
 
 // A 4000 × 3000 picture with detail enough to weigh what a camera's does.
@@ -115,22 +126,27 @@ int windowed(TApplication &app, const QString &label, const QString &folder, boo
     QApplication::processEvents();
     const double peakBefore = peakMB();
 
+    // The median of a few prints: one print of a small list is over before
+    // the noise of a shared machine settles.
     QElapsedTimer clock;
-    double ms = -1;
+    QList<double> times;
     int pages = 0;
-    ui.modalActions << [](QDialog *) {}; // the progress window: its work is done when it returns
-    ui.modalActions << [&](QDialog *dialog) {
-        if (auto *preview = qobject_cast<TqpPreviewForm *>(dialog)) {
-            ms = double(clock.nsecsElapsed()) / 1e6;
-            pages = preview->Pages()->GetCount();
-        }
-    };
-    clock.start();
-    UyeListForm1->findChild<QToolButton *>(QStringLiteral("ToolButton2"))->click();
-    std::printf("%s, windows%s: \"Yazdır\" to the first page in %.0f ms (%d pages), peak memory %.0f MB "
-                "(%.0f MB before printing)\n",
-                qPrintable(label), registrationShown ? " (registration window open too)" : "", ms, pages, peakMB(),
-                peakBefore);
+    for (int run = 0; run < kRuns; ++run) {
+        ui.modalActions << [](QDialog *) {}; // the progress window: its work is done when it returns
+        ui.modalActions << [&](QDialog *dialog) {
+            if (auto *preview = qobject_cast<TqpPreviewForm *>(dialog)) {
+                times << double(clock.nsecsElapsed()) / 1e6;
+                pages = preview->Pages()->GetCount();
+            }
+        };
+        clock.start();
+        UyeListForm1->findChild<QToolButton *>(QStringLiteral("ToolButton2"))->click();
+    }
+    const double ms = median(times);
+    std::printf("%s, windows%s: \"Yazdır\" to the first page in %.0f ms (median of %d; %d pages), peak memory "
+                "%.0f MB (%.0f MB before printing)\n",
+                qPrintable(label), registrationShown ? " (registration window open too)" : "", ms, int(times.size()),
+                pages, peakMB(), peakBefore);
     for (const auto &box : ui.boxes)
         std::printf("  message: %s\n", qPrintable(box.text));
     app.DestroyForms();
@@ -138,7 +154,7 @@ int windowed(TApplication &app, const QString &label, const QString &folder, boo
     qpPrinterShutdown();
     qpDoneModelGlobals();
     qpDoneExpressionGlobals();
-    return ms < 0 ? 1 : 0;
+    return times.size() == kRuns ? 0 : 1;
 }
 
 // The same template over the same folder, prepared by the engine alone.
@@ -153,15 +169,21 @@ int headless(const QString &label, const QString &folder)
         clock.start();
         TMemberSession session(folder);
         const double open = double(clock.nsecsElapsed()) / 1e6;
-        clock.restart();
-        const QString error = session.Prepare(QDir(folder).filePath(QStringLiteral("UyeList.qpf")));
-        const double prepare = double(clock.nsecsElapsed()) / 1e6;
+        QList<double> times;
+        QString error;
+        for (int run = 0; run < kRuns && error.isEmpty(); ++run) {
+            clock.restart();
+            error = session.Prepare(QDir(folder).filePath(QStringLiteral("UyeList.qpf")));
+            times << double(clock.nsecsElapsed()) / 1e6;
+        }
         if (!error.isEmpty()) {
             std::printf("%s, headless: %s\n", qPrintable(label), qPrintable(error));
             status = 1;
         } else {
-            std::printf("%s, headless: table opened in %.0f ms, prepared in %.0f ms (%d pages), peak memory %.0f MB\n",
-                        qPrintable(label), open, prepare, session.qpReport1->GetEMFPages().GetCount(), peakMB());
+            std::printf("%s, headless: table opened in %.0f ms, prepared in %.0f ms (median of %d; %d pages), peak "
+                        "memory %.0f MB\n",
+                        qPrintable(label), open, median(times), int(times.size()),
+                        session.qpReport1->GetEMFPages().GetCount(), peakMB());
         }
     }
     qpPrinterShutdown();
