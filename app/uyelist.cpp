@@ -66,14 +66,16 @@ TUyeListForm1::TUyeListForm1(QWidget *parent) : QDialog(parent), ui(std::make_un
     DBGrid1 = ui->DBGrid1;
     DBGrid1->setRowSelect(true);
     DBGrid1->setReadOnly(true);
-    DBGrid1->setColumns({{QStringLiteral("KayitNo"), QString(), 47},
-                         {QStringLiteral("Tarih"), QString(), 58},
-                         {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı"), 132},
-                         {QStringLiteral("IsTel"), QStringLiteral("İş Telefonu"), 73},
-                         {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu"), 76},
-                         {QStringLiteral("Gsm"), QString(), 84},
-                         {QStringLiteral("Mahalle"), QString(), 74},
-                         {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu"), 46}});
+    // Each column as wide as its caption and the longest value its field
+    // holds, in the fonts the grid shows them in.
+    DBGrid1->setColumns({{QStringLiteral("KayitNo"), QStringLiteral("Kayıt No"), TColumn::FitWidth},
+                         {QStringLiteral("Tarih"), QString(), TColumn::FitWidth},
+                         {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı"), TColumn::FitWidth},
+                         {QStringLiteral("IsTel"), QStringLiteral("İş Telefonu"), TColumn::FitWidth},
+                         {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu"), TColumn::FitWidth},
+                         {QStringLiteral("Gsm"), QString(), TColumn::FitWidth},
+                         {QStringLiteral("Mahalle"), QString(), TColumn::FitWidth},
+                         {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu"), TColumn::FitWidth}});
 
     QTabBar *tabs = ui->TabSet1;
     // Tabs hang below the line and take no more room than their captions,
@@ -90,6 +92,12 @@ TUyeListForm1::TUyeListForm1(QWidget *parent) : QDialog(parent), ui(std::make_un
         tabs->addTab(QString::fromUtf8(tab.caption));
     tabs->setCurrentIndex(0);
     connect(tabs, &QTabBar::currentChanged, this, [this](int index) { Guarded([&] { TabSet1Change(index); }); });
+    // A search narrows the list without moving the strip, so the tab that
+    // is already chosen must still take the list back when clicked.
+    connect(tabs, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (m_searching && index == ui->TabSet1->currentIndex())
+            Guarded([&] { TabSet1Change(index); });
+    });
 
     ui->ToolButton2->setMenu(ui->PopupMenu1);
     const auto command = [this](auto *sender, auto signal, void (TUyeListForm1::*handler)()) {
@@ -134,6 +142,7 @@ void TUyeListForm1::TabSet1Change(int newTab)
         throw;
     }
     m_filterTab = newTab;
+    m_searching = false;
 }
 
 void TUyeListForm1::ToolButton1Click()
@@ -141,6 +150,7 @@ void TUyeListForm1::ToolButton1Click()
     TDataSet *cursor = members();
     cursor->setFilter(searchFilter(ui->Edit1->text(), m_chosenItem));
     cursor->setFiltered(true);
+    m_searching = true;
 }
 
 void TUyeListForm1::ToolButton2Click() { UyeKayitForm1->PrintTemplate(QStringLiteral("UyeList.qpf")); }

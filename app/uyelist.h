@@ -44,4 +44,5 @@ private:
     std::unique_ptr<Ui::TUyeListForm1> ui;
     int m_chosenItem = -1; // the chooser item picked from its list, -1 once text is typed
     int m_filterTab = 0;   // the tab whose filter is in force
+    bool m_searching = false; // a search's filter is in force instead
 };

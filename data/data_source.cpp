@@ -12,8 +12,10 @@ void TDataSource::setDataSet(TDataSet *dataSet)
         m_links << connect(dataSet, &TDataSet::notifyData, this, &TDataSource::dataChanged)
                 << connect(dataSet, &TDataSet::notifyField, this, &TDataSource::fieldChanged)
                 << connect(dataSet, &TDataSet::notifyState, this, &TDataSource::stateChanged)
-                << connect(dataSet, &TDataSet::notifyUpdateRecord, this, &TDataSource::updateRecord);
+                << connect(dataSet, &TDataSet::notifyUpdateRecord, this, &TDataSource::updateRecord)
+                << connect(dataSet, &TDataSet::notifyDetails, this, &TDataSource::masterRecordChanged);
     }
     emit stateChanged();
     emit dataChanged();
+    emit masterRecordChanged();
 }

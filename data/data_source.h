@@ -19,6 +19,9 @@ signals:
     void fieldChanged(TField *field); // a field of the current record was assigned
     void stateChanged();             // opened, closed, began or ended an edit
     void updateRecord();             // write pending typed text into the fields now
+    // As dataChanged, but also while the data set's controls are disabled:
+    // what a detail data set's master link follows.
+    void masterRecordChanged();
 
 private:
     QPointer<TDataSet> m_dataSet;

@@ -69,6 +69,7 @@ void TDataSet::Close()
     m_cur = -1;
     m_buffer.clear();
     m_filter.reset();
+    recordsChanged();
     notify(true, nullptr, true);
     qDeleteAll(m_fields);
     m_fields.clear();
@@ -179,6 +180,7 @@ void TDataSet::setFieldValue(TField *field, const QVariant &value)
     }
     m_changed[i] = true;
     m_modified = true;
+    recordsChanged();
     runCalc(m_buffer);
     notify(false, field);
     // Calculated fields follow every change, and so must what shows them.
@@ -297,6 +299,7 @@ bool TDataSet::recordVisible(const Record &rec) const
 
 void TDataSet::rebuildView()
 {
+    recordsChanged();
     m_view.clear();
     m_view.reserve(m_records.size());
     for (int i = 0; i < int(m_records.size()); ++i)
@@ -452,6 +455,7 @@ void TDataSet::Append()
     m_bufferId = -1;
     m_changed = QVector<bool>(m_fields.size(), false);
     m_state = dsInsert;
+    recordsChanged();
     m_bof = m_eof = false;
     // A detail record belongs to the master's current record.
     if (m_masterSource && m_masterSource->DataSet()) {
@@ -473,6 +477,7 @@ void TDataSet::Insert()
     Append();
     m_insertPos = pos;
     m_cur = m_view.empty() ? -1 : pos;
+    recordsChanged();
     notify(true);
 }
 
@@ -541,6 +546,7 @@ void TDataSet::Cancel()
         return;
     m_state = dsBrowse;
     m_insertPos = -1;
+    recordsChanged();
     setCurrent(m_cur);
     notify(true, nullptr, true);
 }
@@ -620,7 +626,7 @@ void TDataSet::setMasterSource(TDataSource *source)
         disconnect(m_masterConnection);
     m_masterSource = source;
     if (source)
-        m_masterConnection = connect(source, &TDataSource::dataChanged, this, &TDataSet::masterChanged);
+        m_masterConnection = connect(source, &TDataSource::masterRecordChanged, this, &TDataSet::masterChanged);
     masterChanged();
 }
 
@@ -688,6 +694,8 @@ void TDataSet::EnableControls()
 
 void TDataSet::notify(bool data, TField *field, bool state)
 {
+    if (data)
+        emit notifyDetails();
     if (m_disableCount > 0)
         return;
     if (state)

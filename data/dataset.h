@@ -110,9 +110,17 @@ public:
     int CompareBookmarks(const TBookmark &a, const TBookmark &b) const;
 
     // --- notifications to data sources
+    // While controls are disabled (the calls nest) the widgets hear nothing,
+    // so a walk over many records costs them nothing; the last
+    // EnableControls tells them once to show where the cursor is now.
+    // Detail data sets keep following their master all the same.
     void DisableControls() { ++m_disableCount; }
     void EnableControls();
     bool ControlsDisabled() const { return m_disableCount > 0; }
+    // Changes whenever the visible records, their contents or the pending
+    // record change; a mere move of the cursor leaves it as it is, so a view
+    // can tell a move (repaint two rows) from a change (repaint all).
+    quint64 RecordsVersion() const { return m_recordsVersion; }
 
     // Called whenever a record is fetched or a field of the edited record
     // changes; it may assign calculated fields only.
@@ -148,6 +156,9 @@ signals:
     // Sent before a pending record is settled or posted, so that widgets
     // still holding typed text write it into the fields first (or refuse).
     void notifyUpdateRecord();
+    // The current record moved or the records changed; sent even while
+    // controls are disabled, for the master links of detail data sets.
+    void notifyDetails();
 
 protected:
     struct Record {
@@ -185,6 +196,7 @@ private:
     void masterChanged();
     void notify(bool data, TField *field = nullptr, bool state = false);
     void settle();
+    void recordsChanged() { ++m_recordsVersion; }
 
     TDataSetState m_state = dsInactive;
     QList<TField *> m_fields;
@@ -212,5 +224,6 @@ private:
     TDataSource *m_masterSource = nullptr;
     QMetaObject::Connection m_masterConnection;
     int m_disableCount = 0;
+    quint64 m_recordsVersion = 0;
     bool m_inCalc = false;
 };

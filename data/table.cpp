@@ -255,10 +255,12 @@ void TTable::loadRecords(std::vector<Record> &records)
     // The bulk read goes straight to the storage engine under the connection:
     // building a QVariant per value would triple the time a large table takes
     // to open. Pictures are read when a record needs them; here only whether
-    // there is one.
+    // there is one. Asked with typeof, the storage engine answers from the
+    // record's header; "IS NOT NULL" would read every photo through.
     QStringList select{QStringLiteral("rowid")};
     for (int i = 0; i < m_columns.size(); ++i)
-        select << (m_columns[i].type == ftGraphic ? quotedColumn(i) + QStringLiteral(" IS NOT NULL") : quotedColumn(i));
+        select << (m_columns[i].type == ftGraphic ? QStringLiteral("typeof(%1) <> 'null'").arg(quotedColumn(i))
+                                                  : quotedColumn(i));
     const QString order = m_keyColumn >= 0 ? quotedColumn(m_keyColumn) + QStringLiteral(", rowid") : QStringLiteral("rowid");
     const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                                .arg(select.join(QStringLiteral(", ")), quotedTable(), order).toUtf8();

@@ -125,33 +125,56 @@ public:
     }
 
     // Follows the data set: a change in the number of rows rebuilds the
-    // view, anything else only repaints it, so an open cell editor survives
-    // the record entering edit state.
+    // view; a change of the records repaints it, so an open cell editor
+    // survives the record entering edit state; a mere move repaints the row
+    // left and the row reached. Only those two row headers ever change (the
+    // indicator), so only they are announced: a header change costs the
+    // view a walk over every row.
     void refresh()
     {
         m_cache.reset();
+        const TDataSet *ds = dataSet();
+        const quint64 version = ds ? ds->RecordsVersion() : 0;
+        const int indicator = currentRow();
         if (rowCount() != m_rows || columnCount() != m_columns) {
             beginResetModel();
             m_rows = rowCount();
             m_columns = columnCount();
+            m_version = version;
+            m_indicator = indicator;
             endResetModel();
             return;
         }
-        if (m_rows > 0 && m_columns > 0)
-            emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
-        if (m_rows > 0)
-            emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
+        if (version != m_version) {
+            m_version = version;
+            if (m_rows > 0 && m_columns > 0)
+                emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+        } else if (indicator != m_indicator) {
+            refreshRow(m_indicator);
+            refreshRow(indicator);
+        }
+        // The indicator's own row is announced even when it stays: its
+        // symbol follows the editing state.
+        if (m_indicator != indicator && m_indicator >= 0 && m_indicator < m_rows)
+            emit headerDataChanged(Qt::Vertical, m_indicator, m_indicator);
+        if (indicator >= 0 && indicator < m_rows)
+            emit headerDataChanged(Qt::Vertical, indicator, indicator);
+        m_indicator = indicator;
     }
 
     void refreshCurrentRow()
     {
         m_cache.reset();
-        const int row = currentRow();
+        refreshRow(currentRow());
+    }
+
+private:
+    void refreshRow(int row)
+    {
         if (row >= 0 && row < m_rows && m_columns > 0)
             emit dataChanged(index(row, 0), index(row, m_columns - 1));
     }
 
-private:
     QVector<QVariant> values(int row) const
     {
         if (!m_cache || m_cache->first != row) {
@@ -164,6 +187,8 @@ private:
     mutable std::optional<std::pair<int, QVector<QVariant>>> m_cache;
     int m_rows = 0;
     int m_columns = 0;
+    quint64 m_version = 0; // the data set's records as last shown
+    int m_indicator = -1;  // the row whose header shows the indicator
 };
 
 // Cell editors: a line editor carrying the field's edit mask and size.
@@ -279,6 +304,8 @@ void TDBGrid::setDataSource(TDataSource *source)
         connect(source, &TDataSource::updateRecord, this, &TDBGrid::UpdateRecord);
     }
     m_model->refresh();
+    // Fitted widths depend on the fields, known only now.
+    applyWidths();
     syncToCursor();
 }
 
@@ -314,7 +341,49 @@ void TDBGrid::applyWidths()
 {
     const QList<TColumn> &cols = m_model->columns;
     for (int i = 0; i < cols.size(); ++i)
-        setColumnWidth(i, cols[i].Width);
+        setColumnWidth(i, cols[i].Width == TColumn::FitWidth ? fittingWidth(i) : cols[i].Width);
+}
+
+int TDBGrid::fittingWidth(int column) const
+{
+    const int caption = horizontalHeader()->sectionSizeHint(column);
+    const TField *f = m_model->fieldAt(column);
+    if (!f)
+        return caption;
+    QString value;
+    switch (f->DataType()) {
+    case ftString:
+        value = QString(f->Size(), QLatin1Char('0'));
+        break;
+    case ftDate:
+        value = f->displayTextOf(QDate(2000, 12, 28));
+        break;
+    case ftFloat:
+        value = f->displayTextOf(9999999999.0);
+        break;
+    case ftCurrency:
+        value = f->displayTextOf(-9999999.99);
+        break;
+    case ftMemo:
+    case ftGraphic:
+        value = QString(10, QLatin1Char('0'));
+        break;
+    }
+    // Measured the way the cells are painted, with room for the grid line.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = value;
+    const int cell = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width()
+                   + (showGrid() ? 1 : 0);
+    return std::max(caption, cell);
+}
+
+void TDBGrid::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        applyWidths();
 }
 
 void TDBGrid::UpdateRecord() { m_delegate->writeOpenEditor(); }

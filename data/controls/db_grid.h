@@ -13,6 +13,11 @@ class TDBGridModel;
 class TDBGridDelegate;
 
 struct TColumn {
+    // A width that fits the column to its caption and to a value of its
+    // field's full size (every character a field holds, a whole date), in
+    // the fonts the grid actually shows them in.
+    static constexpr int FitWidth = 0;
+
     QString FieldName;
     QString Title; // empty: the field name
     int Width = 64;
@@ -44,6 +49,7 @@ signals:
     void DblClick();
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -54,6 +60,7 @@ private:
     void moveCursorTo(int row);
     void applyOptions();
     void applyWidths();
+    int fittingWidth(int column) const;
     TDataSet *dataSet() const;
 
     TDBGridModel *m_model;

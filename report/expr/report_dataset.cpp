@@ -1,5 +1,7 @@
 #include "report/expr/report_dataset.h"
 
+#include <QScopeGuard>
+
 void TqpDataset::First()
 {
     m_recNo = 0;
@@ -28,6 +30,40 @@ bool TqpDataset::Eof()
         OnCheckEOF(this, eof);
     return eof;
 }
+
+// The table's controls kept still for the length of a walk, and the record
+// that was current before it made current again afterwards.
+class TqpDBDataSet::Walk {
+public:
+    explicit Walk(TDataSet *table) : m_table(table)
+    {
+        m_table->DisableControls();
+        m_home = m_table->GetBookmark();
+    }
+    ~Walk()
+    {
+        if (!m_table)
+            return;
+        try {
+            // The record may have been deleted or filtered away meanwhile.
+            if (m_table->Active() && m_table->BookmarkValid(m_home))
+                m_table->GotoBookmark(m_home);
+        } catch (const std::exception &) {
+            // The cursor stays where the walk left it; the controls come back all the same.
+        }
+        m_table->EnableControls();
+    }
+    Walk(const Walk &) = delete;
+    Walk &operator=(const Walk &) = delete;
+
+private:
+    QPointer<TDataSet> m_table;
+    TBookmark m_home;
+};
+
+TqpDBDataSet::TqpDBDataSet(QObject *owner) : TqpDataset(owner) {}
+
+TqpDBDataSet::~TqpDBDataSet() = default;
 
 void TqpDBDataSet::setDataSet(TDataSet *dataSet)
 {
@@ -71,12 +107,24 @@ void TqpDBDataSet::Close()
 void TqpDBDataSet::Init()
 {
     Open();
-    m_saved = (RangeBegin == rbCurrent || RangeEnd == reCurrent) ? GetDataSet()->GetBookmark() : TBookmark();
+    TDataSet *ds = GetDataSet();
+    // A pending record is settled before its place is remembered: a new one
+    // has no place until it is posted.
+    if (ds->Active())
+        ds->CheckBrowseMode();
+    m_saved = (RangeBegin == rbCurrent || RangeEnd == reCurrent) ? ds->GetBookmark() : TBookmark();
     m_atSaved = false;
+    if (m_walkDepth++ == 0)
+        m_walk = std::make_unique<Walk>(ds);
 }
 
 void TqpDBDataSet::Exit()
 {
+    // However going back or closing ends, the walk ends with this Exit.
+    const auto endWalk = qScopeGuard([this] {
+        if (m_walkDepth > 0 && --m_walkDepth == 0)
+            m_walk.reset();
+    });
     if (m_saved.valid) {
         TDataSet *ds = GetDataSet();
         // The saved record may have been deleted or filtered away meanwhile.

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 enum TRangeBegin { rbFirst = 0, rbCurrent = 1 };
 enum TRangeEnd { reLast = 0, reCurrent = 1, reCount = 2 };
@@ -53,10 +54,16 @@ public:
     using TqpDataset::TqpDataset;
 };
 
+// While a band walks the table (from the first Init to the matching Exit)
+// the table's controls are disabled, so the windows bound to it neither
+// follow nor repaint each record; at the end the operator's record is
+// current again and the windows show it once. The walk also ends when the
+// data set goes away, however the build ended.
 class TqpDBDataSet : public TqpDataset {
     Q_OBJECT
 public:
-    using TqpDataset::TqpDataset;
+    explicit TqpDBDataSet(QObject *owner = nullptr);
+    ~TqpDBDataSet() override;
 
     // Setting one link clears the other; a link whose component goes away is cleared.
     TDataSet *DataSet() const { return m_dataSet; }
@@ -81,8 +88,12 @@ public:
     bool Eof() override;
 
 private:
+    class Walk;
+
     QPointer<TDataSet> m_dataSet;
     QPointer<TDataSource> m_dataSource;
     TBookmark m_saved;
     bool m_atSaved = false;
+    int m_walkDepth = 0;
+    std::unique_ptr<Walk> m_walk;
 };

@@ -4,6 +4,7 @@
 // scripted.
 #include "anamenu.h"
 #include "application.h"
+#include "data_source.h"
 #include "db_combo_box.h"
 #include "db_edit.h"
 #include "db_grid.h"
@@ -14,6 +15,7 @@
 #include "program_session.h"
 #include "preview_form.h"
 #include "report/engine/prepared_pages.h"
+#include "report/model/memo_view.h"
 #include "report/model/report.h"
 #include "resim.h"
 #include "scripted_ui.h"
@@ -26,10 +28,12 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -142,6 +146,29 @@ int tabIndex(const QString &caption)
 }
 
 void chooseTab(const QString &caption) { child<QTabBar>(UyeListForm1, "TabSet1")->setCurrentIndex(tabIndex(caption)); }
+
+// Clicks a tab of the strip as the operator does, with the mouse.
+void clickTab(const QString &caption)
+{
+    QTabBar *tabs = child<QTabBar>(UyeListForm1, "TabSet1");
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tabIndex(caption)).center());
+}
+
+// "Üye 01", "Üye 02", ...: members enough for several pages of the list.
+QStringList numberedNames(int count)
+{
+    QStringList names;
+    for (int i = 1; i <= count; ++i)
+        names << QStringLiteral("Üye %1").arg(i, 2, 10, QLatin1Char('0'));
+    return names;
+}
+
+void copyTemplate(const char *name)
+{
+    QFile::remove(QLatin1String(name));
+    QVERIFY(QFile::copy(QStringLiteral(":/templates/") + QLatin1String(name), QLatin1String(name)));
+    QFile(QLatin1String(name)).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+}
 
 } // namespace
 
@@ -782,10 +809,9 @@ private slots:
         TDBGrid *grid = UyeListForm1->DBGrid1;
         QStringList columns;
         for (int c = 0; c < grid->model()->columnCount(); ++c)
-            columns << grid->model()->headerData(c, Qt::Horizontal).toString() + QLatin1Char('/')
-                           + QString::number(grid->columnWidth(c));
-        QCOMPARE(columns, QStringList({"KayitNo/47", "Tarih/58", "Adı Soyadı/132", "İş Telefonu/73",
-                                       "Ev Telefonu/76", "Gsm/84", "Mahalle/74", "Kan Grubu/46"}));
+            columns << grid->model()->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(columns, QStringList({"Kayıt No", "Tarih", "Adı Soyadı", "İş Telefonu", "Ev Telefonu", "Gsm",
+                                       "Mahalle", "Kan Grubu"}));
         QVERIFY(grid->RowSelect());
         QVERIFY(grid->ReadOnly());
         QVERIFY(child<QStatusBar>(w, "StatusBar1"));
@@ -975,6 +1001,205 @@ private slots:
         QVERIFY(UyeKayitForm1->isVisible());
         QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Veli"));
         QCOMPARE(members()->State(), dsBrowse); // the grid edits nothing
+    }
+
+    // Every column shows its whole caption and a value as long as its field
+    // holds, in whatever font the grid has.
+    void listColumnsFitCaptionsAndFullValues_data()
+    {
+        QTest::addColumn<int>("pointSize"); // 0: the window's own font
+        QTest::newRow("window font") << 0;
+        QTest::newRow("large font") << 15;
+    }
+    void listColumnsFitCaptionsAndFullValues()
+    {
+        QFETCH(int, pointSize);
+        startUp([](TTable &t) {
+            seedMembers(t, {QStringLiteral("Muhammed Abdurrahman Şükrü Karaosmanoğlu Çelikkanatlı").left(50), "Ali"});
+            t.First();
+            t.Edit();
+            t.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(1234567);
+            t.FieldByName(QStringLiteral("Tarih"))->setAsString(QStringLiteral("28.12.2024"));
+            for (const char *phone : {"IsTel", "EvTel", "Gsm"})
+                t.FieldByName(QLatin1String(phone))->setAsString(QStringLiteral("0 (312) 555 12 34 99"));
+            t.FieldByName(QStringLiteral("Mahalle"))->setAsString(QStringLiteral("Kızılcıklı Mahmut Paşa Mahalle"));
+            t.FieldByName(QStringLiteral("KanGrubu"))->setAsString(QStringLiteral("AB rh (+)"));
+            t.Post();
+        });
+        AnaMenu1->yeBul1Click();
+        TDBGrid *grid = UyeListForm1->DBGrid1;
+        if (pointSize > 0) {
+            QFont font = grid->font();
+            font.setPointSize(pointSize);
+            grid->setFont(font);
+            grid->horizontalHeader()->setFont(font);
+        }
+        QCOMPARE(grid->model()->index(1, 2).data().toString().size(), 50); // numbered after Ali now
+        // What the view itself finds its rows need.
+        const QAbstractItemView *view = grid;
+        for (int c = 0; c < grid->model()->columnCount(); ++c) {
+            const QString caption = grid->model()->headerData(c, Qt::Horizontal).toString();
+            QVERIFY2(view->sizeHintForColumn(c) <= grid->columnWidth(c),
+                     qPrintable(QStringLiteral("%1: value needs %2, has %3")
+                                    .arg(caption).arg(view->sizeHintForColumn(c)).arg(grid->columnWidth(c))));
+            QVERIFY2(grid->horizontalHeader()->sectionSizeHint(c) <= grid->columnWidth(c),
+                     qPrintable(QStringLiteral("%1: caption needs %2, has %3")
+                                    .arg(caption).arg(grid->horizontalHeader()->sectionSizeHint(c))
+                                    .arg(grid->columnWidth(c))));
+        }
+    }
+
+    // A move tells the grid about the row left and the row reached, never
+    // about every row: that made a walk over the records cost the square
+    // of their number.
+    void aMoveRepaintsOnlyTheTwoRows()
+    {
+        startUp([](TTable &t) { seedMembers(t, numberedNames(40)); });
+        AnaMenu1->yeBul1Click();
+        TDBGrid *grid = UyeListForm1->DBGrid1;
+        QAbstractItemModel *model = grid->model();
+        QSignalSpy headers(model, &QAbstractItemModel::headerDataChanged);
+        QSignalSpy cells(model, &QAbstractItemModel::dataChanged);
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        members()->setRecNo(10);
+        QVERIFY(!headers.isEmpty());
+        for (const QList<QVariant> &h : std::as_const(headers)) {
+            QCOMPARE(h.at(1).toInt(), h.at(2).toInt());
+            QVERIFY2(h.at(1).toInt() == 0 || h.at(1).toInt() == 9, qPrintable(h.at(1).toString()));
+        }
+        for (const QList<QVariant> &d : std::as_const(cells)) {
+            const int row = d.at(0).toModelIndex().row();
+            QCOMPARE(d.at(1).toModelIndex().row(), row);
+            QVERIFY(row == 0 || row == 9);
+        }
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(grid->currentIndex().row(), 9);
+        QCOMPARE(model->headerData(9, Qt::Vertical).toString(), QStringLiteral("▶"));
+        QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QString());
+
+        // A changed record is still repainted wherever it lands.
+        cells.clear();
+        members()->Edit();
+        field("AdiSoyadi")->setAsString(QStringLiteral("Değişti"));
+        members()->Post();
+        QVERIFY(std::any_of(cells.cbegin(), cells.cend(), [](const QList<QVariant> &d) {
+            return d.at(0).toModelIndex().row() <= 9 && d.at(1).toModelIndex().row() >= 9;
+        }));
+        QCOMPARE(model->index(9, 2).data().toString(), QStringLiteral("Değişti"));
+    }
+
+    // After a search the letter strip has not moved; clicking the tab that
+    // is already chosen takes the search away.
+    void chosenTabClickedAfterASearch_data()
+    {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("Genel") << "Genel" << QStringList{"Ahmet", "Bora", "ahu", "Zeki"};
+        QTest::newRow("a letter") << "  a  " << QStringList{"Ahmet", "ahu"};
+    }
+    void chosenTabClickedAfterASearch()
+    {
+        QFETCH(QString, tab);
+        QFETCH(QStringList, names);
+        startUp([](TTable &t) { seedMembers(t, {"Ahmet", "Bora", "ahu", "Zeki"}); });
+        AnaMenu1->yeBul1Click();
+        clickTab(tab);
+        QCOMPARE(visibleNames(), names);
+        child<QLineEdit>(UyeListForm1, "Edit1")->setText(QStringLiteral("ze"));
+        click(UyeListForm1, "ToolButton1");
+        QCOMPARE(visibleNames(), QStringList{"Zeki"});
+        clickTab(tab);
+        QCOMPARE(visibleNames(), names);
+        QCOMPARE(members()->Filtered(), tab != QLatin1String("Genel"));
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    // The walk of a print leaves the windows alone: they hear of it once, at
+    // its end, and show the operator's member again, not the last one.
+    void printingLeavesTheWindowsOnTheOperatorsRow()
+    {
+        startUp([](TTable &t) { seedMembers(t, numberedNames(90)); });
+        copyTemplate("UyeList.qpf");
+        AnaMenu1->yeBul1Click();
+        openRegistration();
+        TDBGrid *grid = UyeListForm1->DBGrid1;
+        grid->setCurrentIndex(grid->model()->index(4, 2));
+        QCOMPARE(members()->RecNo(), 5);
+        QSignalSpy heard(UyeKayitForm1->DataSource1, &TDataSource::dataChanged);
+        int pages = 0;
+        bool disabledDuringPreview = true;
+        m_ui->modalActions << [](QDialog *) {} << [&](QDialog *dialog) {
+            pages = qobject_cast<TqpPreviewForm *>(dialog)->Pages()->GetCount();
+            disabledDuringPreview = members()->ControlsDisabled();
+        };
+        click(UyeListForm1, "ToolButton2");
+        QVERIFY2(m_ui->errors().isEmpty(), qPrintable(m_ui->errors().join('\n')));
+        QVERIFY2(pages >= 2, qPrintable(QString::number(pages))); // every member walked
+        QVERIFY(!disabledDuringPreview);
+        QCOMPARE(heard.count(), 1);
+        QCOMPARE(members()->RecNo(), 5);
+        QCOMPARE(grid->currentIndex().row(), 4);
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Üye 05"));
+        // And the windows follow the cursor again.
+        members()->Next();
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Üye 06"));
+        QCOMPARE(grid->currentIndex().row(), 5);
+    }
+
+    // However the build ends, the windows get their controls and their row back.
+    void printThatFailsOrStopsGivesTheWindowsBack_data()
+    {
+        QTest::addColumn<bool>("badField");
+        QTest::addColumn<bool>("twoPasses");
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("error in a field") << true << false << false;
+        QTest::newRow("cancelled") << false << false << true;
+        QTest::newRow("cancelled while counting pages") << false << true << true;
+    }
+    void printThatFailsOrStopsGivesTheWindowsBack()
+    {
+        QFETCH(bool, badField);
+        QFETCH(bool, twoPasses);
+        QFETCH(bool, cancel);
+        startUp([](TTable &t) { seedMembers(t, numberedNames(90)); });
+        copyTemplate("UyeList.qpf");
+        TqpReport *report = UyeKayitForm1->qpReport1;
+        QVERIFY(report->LoadFromFile(QStringLiteral("UyeList.qpf")));
+        report->DoublePassReport = twoPasses;
+        if (badField) {
+            int changed = 0;
+            for (int i = 0; i < report->Pages.GetCount(); ++i)
+                for (TqpView *v : std::as_const(report->Pages.GetPages(i)->Items))
+                    if (auto *memo = dynamic_cast<TqpMemoView *>(v); memo && memo->Memo.join(' ').contains("AdiSoyadi")) {
+                        memo->Memo = QStringList{QStringLiteral("[Bilinmeyen]")};
+                        ++changed;
+                    }
+            QVERIFY(changed > 0);
+        }
+        report->SaveToFile(QStringLiteral("UyeList.qpf"));
+        int stoppedAt = 0;
+        if (cancel)
+            report->OnProgress = [report, &stoppedAt](int page) {
+                // The second page: the walk is under way.
+                if (page >= 2 && !report->Terminated) {
+                    report->Terminated = true;
+                    stoppedAt = UyeKayitForm1->Table1->RecNo();
+                }
+            };
+        AnaMenu1->yeBul1Click();
+        openRegistration();
+        members()->setRecNo(5);
+        click(UyeListForm1, "ToolButton2");
+        if (badField)
+            QVERIFY(!m_ui->boxes.isEmpty());
+        else
+            QVERIFY2(stoppedAt > 5, qPrintable(QString::number(stoppedAt)));
+        QVERIFY(!members()->ControlsDisabled());
+        QCOMPARE(members()->RecNo(), 5);
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Üye 05"));
+        members()->Next();
+        QCOMPARE(child<TDBEdit>(UyeKayitForm1, "DBEdit3")->text(), QStringLiteral("Üye 06"));
+        QCOMPARE(UyeListForm1->DBGrid1->currentIndex().row(), 5);
     }
 
     // The list prints what the search left in the cursor; the member form

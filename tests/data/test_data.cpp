@@ -435,8 +435,17 @@ private slots:
         QVERIFY(!errorOf([&] { resim->LoadFromFile(path(QStringLiteral("yok.jpg"))); }).isEmpty());
     }
 
+    // A report walks the members with their controls disabled; the dues of
+    // each member must follow all the same.
+    void duesHistoryFollowsTheMember_data()
+    {
+        QTest::addColumn<bool>("controlsDisabled");
+        QTest::newRow("controls enabled") << false;
+        QTest::newRow("controls disabled") << true;
+    }
     void duesHistoryFollowsTheMember()
     {
+        QFETCH(bool, controlsDisabled);
         auto members = openTable(dir(), QStringLiteral("Uye.db"));
         addMember(*members, 1, QStringLiteral("Ali"));
         addMember(*members, 2, QStringLiteral("Veli"));
@@ -452,11 +461,51 @@ private slots:
             dues->FieldByName(QStringLiteral("Yil"))->setAsString(QString::fromLatin1(year));
             dues->Post();
         }
+        QSignalSpy heard(&source, &TDataSource::dataChanged);
+        if (controlsDisabled)
+            members->DisableControls();
         members->First();
         QCOMPARE(dues->RecordCount(), 0);
         members->Last();
         QCOMPARE(dues->RecordCount(), 2);
         QCOMPARE(dues->FieldByName(QStringLiteral("KayitNo"))->AsFloat(), 2.0);
+        if (controlsDisabled) {
+            QCOMPARE(heard.count(), 0);
+            members->EnableControls();
+            QCOMPARE(heard.count(), 1);
+        }
+    }
+
+    // What a view needs to tell a move from a change of the records.
+    void recordsVersionTellsMovesFromChanges()
+    {
+        auto t = openTable(dir(), QStringLiteral("Uye.db"));
+        addMember(*t, 1, QStringLiteral("Ali"));
+        addMember(*t, 2, QStringLiteral("Can"));
+        addMember(*t, 3, QStringLiteral("Cem"));
+        const QList<std::pair<const char *, std::function<void()>>> steps{
+            {"First", [&] { t->First(); }},
+            {"Next", [&] { t->Next(); }},
+            {"Last", [&] { t->Last(); }},
+            {"RecNo", [&] { t->setRecNo(2); }},
+            {"Edit", [&] { t->Edit(); }},
+            {"assign", [&] { t->FieldByName(kName)->setAsString(QStringLiteral("Cenk")); }},
+            {"Post", [&] { t->Post(); }},
+            {"Append", [&] { t->Append(); }},
+            {"Cancel", [&] { t->Cancel(); }},
+            {"filter on",
+             [&] {
+                 t->setFilter(QStringLiteral("[AdiSoyadi]='C*'"));
+                 t->setFiltered(true);
+             }},
+            {"Delete", [&] { t->Delete(); }},
+        };
+        const QStringList moves{"First", "Next", "Last", "RecNo", "Edit"};
+        for (const auto &[name, step] : steps) {
+            const quint64 before = t->RecordsVersion();
+            step();
+            QVERIFY2((t->RecordsVersion() == before) == moves.contains(QLatin1String(name)), name);
+        }
     }
 
     void dataSourceRelaysChanges()

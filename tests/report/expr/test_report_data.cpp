@@ -10,6 +10,7 @@
 #include "data/table.h"
 
 #include <QBuffer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -115,6 +116,53 @@ private slots:
         m_table->Last();
         ds.Exit();
         QCOMPARE(currentName(), QStringLiteral("Berna"));
+    }
+
+    // A walk keeps the table's windows still from the first Init to the
+    // last Exit, tells them once at the end, and leaves the operator's
+    // record current; a walk never ended ends with its data set.
+    void walkKeepsTheControlsStill()
+    {
+        TDataSource source;
+        source.setDataSet(m_table);
+        m_table->setRecNo(2);
+        QSignalSpy heard(&source, &TDataSource::dataChanged);
+        {
+            TqpDBDataSet ds;
+            ds.setDataSource(&source);
+            ds.Init();
+            QVERIFY(m_table->ControlsDisabled());
+            ds.Init(); // a second band over the same data set
+            for (ds.First(); !ds.Eof(); ds.Next())
+                QVERIFY(m_table->ControlsDisabled());
+            ds.Exit();
+            QVERIFY(m_table->ControlsDisabled());
+            ds.Exit();
+            QVERIFY(!m_table->ControlsDisabled());
+            QCOMPARE(currentName(), QStringLiteral("Berna"));
+            QCOMPARE(heard.count(), 1);
+
+            ds.Init();
+            ds.First();
+            ds.Next();
+            ds.Next();
+            QCOMPARE(currentName(), QStringLiteral("Cem"));
+        }
+        QVERIFY(!m_table->ControlsDisabled());
+        QCOMPARE(currentName(), QStringLiteral("Berna"));
+
+        // A new member not yet saved is saved first and is the one come back to.
+        m_table->Append();
+        m_table->FieldByName(QStringLiteral("KayitNo"))->setAsFloat(4);
+        m_table->FieldByName(QStringLiteral("AdiSoyadi"))->setAsString(QStringLiteral("Deniz"));
+        TqpDBDataSet ds;
+        ds.setDataSource(&source);
+        ds.Init();
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+        }
+        ds.Exit();
+        QCOMPARE(m_table->State(), dsBrowse);
+        QCOMPARE(currentName(), QStringLiteral("Deniz"));
     }
 
     void unlinkedDataSetSaysSo()
