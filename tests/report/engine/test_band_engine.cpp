@@ -504,6 +504,139 @@ private slots:
         comparePages(expected);
     }
 
+    // A breakable data band of one record starting at y 800, 198 units above
+    // the bottom of the first page (2 units are kept free).
+    TqpBandView *bandLowOnThePage(TqpPage *p, int height)
+    {
+        text(p, band(p, btReportTitle, 0, 800, QStringLiteral("Baslik")), QStringLiteral("Başlık"));
+        TqpBandView *data = band(p, btMasterData, 1000, height, QStringLiteral("Veri"), QStringLiteral("1"));
+        data->Flags = (data->Flags | flBreaked) & ~flStretched;
+        return data;
+    }
+    // The lines a text printed on one prepared page, without paragraph marks.
+    static QStringList printedLines(const QString &placed)
+    {
+        QString t = placed.left(placed.lastIndexOf(QLatin1Char('@')));
+        t.remove(QChar(1));
+        return t.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    }
+
+    // A breakable band that fits where it is drawn is written exactly as a
+    // band that may not be split.
+    void splittableBandThatFits_data()
+    {
+        QTest::addColumn<bool>("breakable");
+        QTest::newRow("not breakable") << false;
+        QTest::newRow("breakable") << true;
+    }
+    void splittableBandThatFits()
+    {
+        QFETCH(bool, breakable);
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 100, QStringLiteral("Veri"), QStringLiteral("3"));
+        if (breakable)
+            data->Flags |= flBreaked;
+        data->Flags &= ~flStretched;
+        text(p, data, QStringLiteral("A[LINE#]"), 0, 10);
+        text(p, data, QStringLiteral("K[LINE#]"), 200, 40);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        comparePages({{"A1@0,10", "K1@200,40", "A2@0,110", "K2@200,140", "A3@0,210", "K3@200,240"}});
+    }
+
+    // A text cut at the bottom of a page continues at the top of the next;
+    // what lies below it within its width moves down by the space the cut
+    // added, what lies beside it keeps its place, and the band ends below
+    // its last piece.
+    void textCutAcrossPages()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 400);
+        TqpMemoView *note = text(p, data, QStringLiteral("L1"));
+        for (int i = 2; i <= 20; ++i)
+            note->Memo << QStringLiteral("L%1").arg(i);
+        note->Height = 302; // twenty lines of 15 and the gaps
+        text(p, data, QStringLiteral("Alt"), 0, 310)->Flags &= ~flStretched;
+        text(p, data, QStringLiteral("Yan"), 300, 310)->Flags &= ~flStretched;
+        text(p, band(p, btMasterFooter, 1500, 20, QStringLiteral("Son")), QStringLiteral("Son"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 2);
+        const QStringList first = texts(0, true), second = texts(1, true);
+        // Room 198 + 1: the piece is cut there and writes the 13 lines that
+        // fit; (199 - 4) mod 15 + 4 = 4 units are lost under them.
+        QCOMPARE(first.size(), 2);
+        QVERIFY2(first.at(1).endsWith(QStringLiteral("@0,800 h199")), qPrintable(first.at(1)));
+        QCOMPARE(printedLines(first.at(1)).size(), 13);
+        // The rest (302 + 4 - 198 = 108 high) starts the next page; the text
+        // below it keeps its distance from the end of the text.
+        QCOMPARE(second.size(), 4);
+        QCOMPARE(second.at(0), QStringLiteral("Alt@0,116 h18"));
+        QCOMPARE(second.at(1), QStringLiteral("Yan@300,112 h18"));
+        // A stretched object's last piece takes the band's final height.
+        QVERIFY2(second.at(2).endsWith(QStringLiteral("@0,0 h134")), qPrintable(second.at(2)));
+        QCOMPARE(second.at(3), QStringLiteral("Son@0,134 h18"));
+        QStringList all = printedLines(first.at(1)) + printedLines(second.at(2));
+        QStringList wanted;
+        for (int i = 1; i <= 20; ++i)
+            wanted << QStringLiteral("L%1").arg(i);
+        QCOMPARE(all, wanted);
+        // The object gets back its place in the band and its height.
+        QCOMPARE(note->Top, 0);
+        QCOMPARE(note->Height, 302);
+    }
+
+    // A bottom-aligned object of a split band ends at the bottom of the
+    // band's calculated height; one taller than the band starts at its top
+    // and is printed once, whole, instead of adding pages without end.
+    void bottomAlignedInASplitBand_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QStringList>("second");
+        QTest::newRow("ends at the band's bottom") << 18 << QStringList{"K@0,0 h18", "@300,184 h18"};
+        QTest::newRow("taller than the band") << 600 << QStringList{"K@0,0 h18", "@300,0 h600"};
+    }
+    void bottomAlignedInASplitBand()
+    {
+        QFETCH(int, height);
+        QFETCH(QStringList, second);
+        qpMaxPreparedPages = 20;
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 400);
+        text(p, data, QStringLiteral("K"), 0, 198)->Flags &= ~flStretched;
+        // A picture cannot be cut; aligned to the bottom it is too low for page one.
+        auto *bottom = new TqpPictureView;
+        bottom->Name = QStringLiteral("Dip");
+        bottom->SetBounds(300, 1005, 60, height);
+        bottom->BandAlign = baBottom;
+        bottom->OwnerPage = p;
+        p->Items.append(bottom);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 2);
+        QCOMPARE(texts(1, true), second);
+        QCOMPARE(bottom->Top, 5);
+        QCOMPARE(bottom->BandAlign, quint8(baBottom));
+    }
+
+    // STOPREPORT in an object of the second slice ends the split after that
+    // slice: the third slice is never written.
+    void terminationInTheMiddleOfASplit()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 1500);
+        text(p, data, QStringLiteral("A"));
+        TqpMemoView *stop = text(p, data, QStringLiteral("B"), 0, 300);
+        stop->Script = QStringList{QStringLiteral("STOPREPORT")};
+        text(p, data, QStringLiteral("C"), 0, 320);
+        text(p, data, QStringLiteral("D"), 0, 1400);
+        text(p, band(p, btMasterFooter, 2600, 20, QStringLiteral("Son")), QStringLiteral("Son"));
+        build();
+        QVERIFY(!ErrorFlag);
+        QVERIFY(m_report->Terminated);
+        comparePages({{"Başlık@0,0", "A@0,800"}, {"B@0,102", "C@0,122"}});
+    }
+
     void pageColumns()
     {
         TqpPage *p = page();
