@@ -242,7 +242,9 @@ bool TqpBand::Draw()
         return false;
     }
     // Counted first: a band shown by the new page may be this one again.
-    const int pageRequests = NewPageRequests, columnRequests = NewColumnRequests;
+    // A sub-report page has no pages of its own: its owner band breaks.
+    const int pageRequests = Parent->IsSubReportPage ? 0 : NewPageRequests;
+    const int columnRequests = Parent->IsSubReportPage ? 0 : NewColumnRequests;
     for (int i = 0; i < pageRequests; ++i) {
         Parent->CurColumn = Parent->ColCount - 1;
         Parent->NewColumn(this);
@@ -265,9 +267,11 @@ bool TqpBand::Draw()
             if (!isFixed() && Typ != btColumnFooter) {
                 const int h = DoCalcHeight();
                 // A band taller than a whole page is split once it starts a
-                // page; another new page would not give it more room.
+                // page; another new page would not give it more room. On a
+                // sub-report page it waits for its owner's next page instead.
                 const auto tallAtTop = [&] {
-                    return Parent->BottomLimit - Parent->TopMargin() < h && Parent->CurrentY == Parent->TopMargin();
+                    return !Parent->IsSubReportPage && Parent->BottomLimit - Parent->TopMargin() < h &&
+                           Parent->CurrentY == Parent->TopMargin();
                 };
                 if (Parent->CurrentY + h > Parent->BottomLimit && !Breakable) {
                     if (!tallAtTop()) {
@@ -431,7 +435,8 @@ void TqpBand::UnStretchObjects()
 
 bool TqpBand::CheckPageBreak(int atY, int height, bool breaking)
 {
-    if (Typ == btColumnFooter)
+    // A sub-report page's bands are tested by Draw; its owner band breaks.
+    if (Typ == btColumnFooter || Parent->IsSubReportPage)
         return false;
     if (Parent->BottomLimit >= atY + Parent->Bands[btColumnFooter]->dy + height)
         return false;
@@ -442,12 +447,19 @@ bool TqpBand::CheckPageBreak(int atY, int height, bool breaking)
 
 bool TqpBand::DrawObjects()
 {
-    for (TqpView *v : std::as_const(Objects)) {
+    for (qsizetype i = 0; i < Objects.size(); ++i) {
+        TqpView *v = Objects.at(i);
         if (v->Kind == vkSubReport && v->Visible) {
-            // Sub-reports are formed by their own engine; until it is there a
-            // band holding one stops the build rather than print without it.
-            CurView = v;
-            throw EqpError(qpLoadStr(qpMsgSubReports).arg(v->Name));
+            // Sub-reports come last in the list; they end the band.
+            SubReportStart = int(i);
+            const int pageNo = PageNo;
+            const int bottom = Parent->CurrentY + dy;
+            PrepareSubReports();
+            DoSubReports();
+            if (PageNo == pageNo && Parent->CurrentY < bottom)
+                Parent->CurrentY = bottom;
+            CurPage = Parent;
+            return true;
         }
         DrawObject(v);
         if (qpTerminated())
