@@ -151,6 +151,84 @@ private slots:
         QCOMPARE(session.Table1->FieldByName(QStringLiteral("AdiSoyadi"))->AsString(), name);
     }
 
+    // A member with thirty years of dues and long addresses: the addresses
+    // grow and split across pages with every word kept in order, and the
+    // dues sub-report prints every year in order and the totals.
+    void memberFormPrintsDuesAndLongAddresses()
+    {
+        TTable members;
+        members.DatabaseName = m_dir.path();
+        members.TableName = QStringLiteral("Uye.db");
+        MemberStore::ConfigureTable(members);
+        members.Open();
+        members.First();
+        members.MoveBy(20);
+        const double number = members.FieldByName(QStringLiteral("KayitNo"))->AsFloat();
+        QStringList words;
+        for (int i = 1; words.join(QLatin1Char(' ')).size() < 2000; ++i)
+            words << QStringLiteral("adres%1").arg(i, 3, 10, QLatin1Char('0'));
+        members.Edit();
+        members.FieldByName(QStringLiteral("EvAdresi"))->setAsString(words.join(QLatin1Char(' ')));
+        members.FieldByName(QStringLiteral("IsAdresi"))->setAsString(words.join(QLatin1Char(' ')));
+        members.Post();
+        members.Close();
+        TTable dues;
+        dues.DatabaseName = m_dir.path();
+        dues.TableName = QStringLiteral("Aidat.db");
+        dues.Open();
+        for (int year = 1995; year < 2025; ++year) {
+            dues.Append();
+            dues.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(number);
+            dues.FieldByName(QStringLiteral("Yil"))->setAsString(QString::number(year));
+            dues.FieldByName(QStringLiteral("Aidat"))->setAsFloat(100);
+            dues.FieldByName(QStringLiteral("Alinan"))->setAsFloat(year < 2020 ? 100 : 40);
+            dues.FieldByName(QStringLiteral("Kalan"))->setAsFloat(year < 2020 ? 0 : 60);
+            dues.Post();
+        }
+        // Another member's dues stay out of this member's form.
+        dues.Append();
+        dues.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(number + 1);
+        dues.FieldByName(QStringLiteral("Yil"))->setAsString(QStringLiteral("1990"));
+        dues.Post();
+        dues.Close();
+
+        TMemberSession session(m_dir.path());
+        session.Table1->First();
+        session.Table1->MoveBy(20);
+        QCOMPARE(session.Prepare(shipped("UyeForm.qpf")), QString());
+        TqpEMFPages &pages = session.qpReport1->GetEMFPages();
+        QVERIFY(pages.GetCount() >= 2);
+        QStringList all;
+        QList<int> pageOfText;
+        for (int i = 0; i < pages.GetCount(); ++i)
+            for (const QString &t : pageTexts(pages, i)) {
+                all << QString(t).remove(QChar(1));
+                pageOfText << i;
+            }
+        int at = 0;
+        for (int year = 1995; year < 2025; ++year) {
+            const int found = int(all.indexOf(QString::number(year), at));
+            QVERIFY2(found >= at, qPrintable(QString::number(year)));
+            at = found + 1;
+        }
+        QVERIFY(!all.contains(QStringLiteral("1990")));
+        QVERIFY2(all.indexOf(QStringLiteral("Toplam"), at) > 0, qPrintable(all.join(QLatin1Char('|'))));
+        QVERIFY(all.contains(QStringLiteral("3.000,00 TL")));
+        QVERIFY(all.contains(QStringLiteral("2.700,00 TL")));
+        QVERIFY(all.contains(QStringLiteral("300,00 TL")));
+        // Both addresses whole and in order; the pieces of one of them lie
+        // on two pages.
+        QStringList printedWords;
+        QSet<int> addressPages;
+        for (int i = 0; i < all.size(); ++i)
+            if (all.at(i).startsWith(QLatin1String("adres"))) {
+                printedWords << all.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+                addressPages.insert(pageOfText.at(i));
+            }
+        QCOMPARE(printedWords, words + words);
+        QVERIFY(addressPages.size() >= 2);
+    }
+
     void toolPreparesAndWritesPdf()
     {
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
