@@ -196,7 +196,7 @@ void qpBuildMemberForm(TqpReport &report)
         last->Height = std::min(last->Height, top - last->Top - 1);
         last = b.band(name, btChild, top, height, flags);
     };
-    constexpr quint16 kGrowing = flStretched | flBreaked;
+    constexpr quint16 kGrowing = quint16(flStretched) | quint16(flBreaked);
     b.text(QStringLiteral("FormBasligi"), QStringLiteral("ÜYE KAYIT FORMU"), kMargin, 44, 420, 30, 16, fsBold);
     TqpMemoView *date = b.text(QStringLiteral("BaskiTarihi"), QStringLiteral("Baskı tarihi: [DATE]"),
                                kMargin + kContentWidth - 260, 50, 260, 20, 9, 0, qptaRight);
@@ -246,7 +246,7 @@ void qpBuildMemberForm(TqpReport &report)
         TqpMemoView *address = b.row(name, label, field(name), next(42), kContentWidth);
         address->Height = 38;
         address->Alignment = 0; // addresses run from the top of their box
-        address->Flags = flStretched | flWordWrap;
+        address->Flags = quint16(flStretched) | quint16(flWordWrap);
     }
     chain(QStringLiteral("NufusBandi"), y, 1000);
 
@@ -281,7 +281,7 @@ void qpBuildMemberForm(TqpReport &report)
     TqpMemoView *note = b.row(QStringLiteral("Not"), QStringLiteral("Not:"), field(QStringLiteral("Not")), next(),
                               kContentWidth);
     note->Alignment = 0;
-    note->Flags = flStretched | flWordWrap;
+    note->Flags = quint16(flStretched) | quint16(flWordWrap);
 
     // The dues history: a sub-report over the member's dues on page 2.
     y += 10;
