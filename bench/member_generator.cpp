@@ -49,3 +49,27 @@ void generateMembers(const QString &path, int count)
     QSqlDatabase::removeDatabase(QStringLiteral("gen"));
 }
 
+
+void generateDues(const QString &path, int members, int perMember)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gen"));
+        db.setDatabaseName(path);
+        db.open();
+        db.transaction();
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO Aidat (KayitNo, Yil, OdemeTarihi, Aidat, Alinan, Kalan) VALUES (?, ?, ?, ?, ?, ?)"));
+        for (int i = 1; i <= members; ++i)
+            for (int k = 0; k < perMember; ++k) {
+                const int year = 2024 - perMember + 1 + k;
+                for (const QVariant &v : QVariantList{i, QString::number(year), QDate(year, 3, 1).toString(Qt::ISODate),
+                                                      120.0, 100.0, 20.0})
+                    q.addBindValue(v);
+                q.exec();
+            }
+        q.finish();
+        db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("gen"));
+}
