@@ -83,8 +83,9 @@ void writeNoteTemplate(const QString &file)
     CurReport = nullptr;
 }
 
-// Each member: a name and a sub-report of the member's dues.
-void writeDuesTemplate(const QString &file)
+// Each member: a name and a sub-report of the member's dues, or of ten
+// counted records when `source` says "10" (the engine without the table).
+void writeDuesTemplate(const QString &file, const QString &source)
 {
     TqpReport report;
     CurReport = &report;
@@ -93,7 +94,7 @@ void writeDuesTemplate(const QString &file)
     text(page, QStringLiteral("Ad"), {QStringLiteral("[Table1.\"AdiSoyadi\"]")}, 36, 40, 200);
     add<TqpSubReportView>(page, QStringLiteral("Aidatlar"), 240, 40, 460, 20)->SubPage = 1;
     TqpPage *dues = addPage(report);
-    band(dues, QStringLiteral("Aidat"), btMasterData, 0, 20, QStringLiteral("qpDBDataSet2"));
+    band(dues, QStringLiteral("Aidat"), btMasterData, 0, 20, source);
     text(dues, QStringLiteral("Yil"), {QStringLiteral("[Table2.\"Yil\"]")}, 0, 0, 80);
     text(dues, QStringLiteral("Tutar"), {QStringLiteral("[Table2.\"Aidat\"]")}, 90, 0, 120);
     text(dues, QStringLiteral("Alinan"), {QStringLiteral("[Table2.\"Alinan\"]")}, 220, 0, 120);
@@ -135,13 +136,17 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString notes = QDir(dir.path()).filePath(QStringLiteral("not.qpf"));
     const QString dues = QDir(dir.path()).filePath(QStringLiteral("aidat.qpf"));
+    const QString counted = QDir(dir.path()).filePath(QStringLiteral("sayili.qpf"));
     writeNoteTemplate(notes);
-    writeDuesTemplate(dues);
+    writeDuesTemplate(dues, QStringLiteral("qpDBDataSet2"));
+    writeDuesTemplate(counted, QStringLiteral("10"));
     // Smaller sizes first: the peak memory only grows.
     run("40-line note split across pages", 5000, 0, notes);
     run("40-line note split across pages", 10000, 0, notes);
     run("10-row dues sub-report", 1000, 10, dues);
     run("10-row dues sub-report", 2000, 10, dues);
+    run("10-row sub-report of counted records", 1000, 0, counted);
+    run("10-row sub-report of counted records", 2000, 0, counted);
     qpPrinterShutdown();
     qpDoneModelGlobals();
     qpDoneExpressionGlobals();
