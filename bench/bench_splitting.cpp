@@ -3,6 +3,7 @@
 // band per member with a sub-report of its 10 years of dues. Pages per
 // second and peak memory, at two sizes each to show growth with the members.
 
+#include "engine_scope.h"
 #include "member_generator.h"
 #include "member_session.h"
 #include "member_store.h"
@@ -15,21 +16,12 @@
 #include "report/model/subreport_view.h"
 #include "report/output/printer.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
-
-double peakMB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 TqpPage *addPage(TqpReport &report)
 {
@@ -128,11 +120,7 @@ void run(const char *what, int members, int dues, const QString &templateFile)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    qpInitExpressionGlobals();
-    qpInitModelGlobals();
-    qpPrinterStartup();
+    const EngineScope engine(argc, argv);
     QTemporaryDir dir;
     const QString notes = QDir(dir.path()).filePath(QStringLiteral("not.qpf"));
     const QString dues = QDir(dir.path()).filePath(QStringLiteral("aidat.qpf"));
@@ -147,8 +135,5 @@ int main(int argc, char **argv)
     run("10-row dues sub-report", 2000, 10, dues);
     run("10-row sub-report of counted records", 1000, 0, counted);
     run("10-row sub-report of counted records", 2000, 0, counted);
-    qpPrinterShutdown();
-    qpDoneModelGlobals();
-    qpDoneExpressionGlobals();
     return 0;
 }
