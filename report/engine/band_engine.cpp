@@ -322,16 +322,21 @@ void TqpBand::DoDraw()
     if (!Parent->BandExists(this))
         return;
     const int savedY = y;
+    // Sub-reports carry their band across pages themselves; a band holding
+    // one is not cut into slices.
+    const bool breakable = Breakable && std::none_of(Objects.cbegin(), Objects.cend(), [](const TqpView *v) {
+                               return v->Kind == vkSubReport && v->Visible;
+                           });
     if (!isFixed())
         y = Parent->CurrentY;
     if (Stretched) {
         const int h = CalcDY;
         StretchObjects(h);
         DrawnDY = h;
-        if (!Breakable)
+        if (!breakable)
             CheckPageBreak(y, h, false);
         y = Parent->CurrentY;
-        if (Breakable) {
+        if (breakable) {
             DrawPageBreak();
         } else {
             const bool subReports = DrawObjects();
@@ -343,11 +348,11 @@ void TqpBand::DoDraw()
         UnStretchObjects();
     } else {
         if (!isFixed()) {
-            if (!Breakable)
+            if (!breakable)
                 CheckPageBreak(y, dy, false);
             y = Parent->CurrentY;
         }
-        if (Breakable) {
+        if (breakable) {
             DrawnDY = CalcDY;
             DrawPageBreak();
         } else {

@@ -724,6 +724,21 @@ private slots:
         QCOMPARE(texts(0).size(), records + 1);
     }
 
+    // A breakable band holding a sub-report is not cut into slices: it
+    // moves to the next page and its sub-report prints there, no place
+    // holder of the sub-report object in the pages.
+    void breakableBandWithASubReport()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 400);
+        text(p, data, QStringLiteral("Üst"));
+        subReport(p, data, 1, 0, 300);
+        listPage(2, 20, QStringLiteral("S[LINE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        comparePages({{"Başlık@0,0"}, {"Üst@0,0", "S1@0,300", "S2@0,320"}});
+    }
+
     // A sub-report inside a sub-report: the inner band suspends, the outer
     // replay stops, and after the owner's new page both go on where they
     // stopped. Replaying the inner list again restarts LINE# only.
