@@ -88,6 +88,10 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     qpDBDataSet1 = new TqpDBDataSet(this);
     qpDBDataSet1->setObjectName(QStringLiteral("qpDBDataSet1"));
     qpDBDataSet1->setDataSource(DataSource1);
+    qpDBDataSet2 = new TqpDBDataSet(this);
+    qpDBDataSet2->setObjectName(QStringLiteral("qpDBDataSet2"));
+    qpDBDataSet2->setDataSource(DataSource2);
+    qpDBDataSet2->CloseDataSource = true;
     // Starts without a template: each print command loads its own.
     qpReport1 = new TqpReport(this);
     qpReport1->setObjectName(QStringLiteral("qpReport1"));

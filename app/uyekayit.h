@@ -32,6 +32,8 @@ public:
     // filtered; both windows print through it.
     TqpReport *qpReport1;
     TqpDBDataSet *qpDBDataSet1;
+    // The member's dues for templates; a print opens Table2 and closes it again.
+    TqpDBDataSet *qpDBDataSet2;
 
     // Binds the three place look-up lists to the place windows' data sources,
     // which exist only once those windows have been created.

@@ -3,6 +3,7 @@
 // a page footer with the page number and a summary with COUNT. Then saving
 // and loading the prepared report, and the peak memory.
 
+#include "engine_scope.h"
 #include "member_generator.h"
 #include "member_session.h"
 #include "member_store.h"
@@ -14,24 +15,15 @@
 #include "report/model/report.h"
 #include "report/output/printer.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
 double ms(QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
-
-double peakMB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 // The shipped list has six columns; two more make the eight of the figure.
 void writeTemplate(const QString &file)
@@ -93,19 +85,12 @@ void run(int members, const QString &templateFile)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    qpInitExpressionGlobals();
-    qpInitModelGlobals();
-    qpPrinterStartup();
+    const EngineScope engine(argc, argv);
     QTemporaryDir dir;
     const QString templateFile = QDir(dir.path()).filePath(QStringLiteral("liste.qpf"));
     writeTemplate(templateFile);
     std::printf("target: 10000 members in at most 2000 ms and 300 MB\n");
     run(10000, templateFile);
     run(100000, templateFile);
-    qpPrinterShutdown();
-    qpDoneModelGlobals();
-    qpDoneExpressionGlobals();
     return 0;
 }

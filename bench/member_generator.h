@@ -8,3 +8,6 @@
 // (registration numbers 1 to count) straight through SQL: making the data is
 // not what the benchmarks measure.
 void generateMembers(const QString &path, int count);
+// Fills the Aidat.db table with `perMember` years of dues for each of the
+// members 1 to `members`.
+void generateDues(const QString &path, int members, int perMember);

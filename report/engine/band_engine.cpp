@@ -243,7 +243,9 @@ bool TqpBand::Draw()
         return false;
     }
     // Counted first: a band shown by the new page may be this one again.
-    const int pageRequests = NewPageRequests, columnRequests = NewColumnRequests;
+    // A sub-report page has no pages of its own: its owner band breaks.
+    const int pageRequests = Parent->IsSubReportPage ? 0 : NewPageRequests;
+    const int columnRequests = Parent->IsSubReportPage ? 0 : NewColumnRequests;
     for (int i = 0; i < pageRequests; ++i) {
         Parent->CurColumn = Parent->ColCount - 1;
         Parent->NewColumn(this);
@@ -266,9 +268,11 @@ bool TqpBand::Draw()
             if (!isFixed() && Typ != btColumnFooter) {
                 const int h = DoCalcHeight();
                 // A band taller than a whole page is split once it starts a
-                // page; another new page would not give it more room.
+                // page; another new page would not give it more room. On a
+                // sub-report page it waits for its owner's next page instead.
                 const auto tallAtTop = [&] {
-                    return Parent->BottomLimit - Parent->TopMargin() < h && Parent->CurrentY == Parent->TopMargin();
+                    return !Parent->IsSubReportPage && Parent->BottomLimit - Parent->TopMargin() < h &&
+                           Parent->CurrentY == Parent->TopMargin();
                 };
                 if (Parent->CurrentY + h > Parent->BottomLimit && !Breakable) {
                     if (!tallAtTop()) {
@@ -319,16 +323,21 @@ void TqpBand::DoDraw()
     if (!Parent->BandExists(this))
         return;
     const int savedY = y;
+    // Sub-reports carry their band across pages themselves; a band holding
+    // one is not cut into slices.
+    const bool breakable = Breakable && std::none_of(Objects.cbegin(), Objects.cend(), [](const TqpView *v) {
+                               return v->Kind == vkSubReport && v->Visible;
+                           });
     if (!isFixed())
         y = Parent->CurrentY;
     if (Stretched) {
         const int h = CalcDY;
         StretchObjects(h);
         DrawnDY = h;
-        if (!Breakable)
+        if (!breakable)
             CheckPageBreak(y, h, false);
         y = Parent->CurrentY;
-        if (Breakable) {
+        if (breakable) {
             DrawPageBreak();
         } else {
             const bool subReports = DrawObjects();
@@ -340,11 +349,11 @@ void TqpBand::DoDraw()
         UnStretchObjects();
     } else {
         if (!isFixed()) {
-            if (!Breakable)
+            if (!breakable)
                 CheckPageBreak(y, dy, false);
             y = Parent->CurrentY;
         }
-        if (Breakable) {
+        if (breakable) {
             DrawnDY = CalcDY;
             DrawPageBreak();
         } else {
@@ -432,7 +441,8 @@ void TqpBand::UnStretchObjects()
 
 bool TqpBand::CheckPageBreak(int atY, int height, bool breaking)
 {
-    if (Typ == btColumnFooter)
+    // A sub-report page's bands are tested by Draw; its owner band breaks.
+    if (Typ == btColumnFooter || Parent->IsSubReportPage)
         return false;
     if (Parent->BottomLimit >= atY + Parent->Bands[btColumnFooter]->dy + height)
         return false;
@@ -443,12 +453,19 @@ bool TqpBand::CheckPageBreak(int atY, int height, bool breaking)
 
 bool TqpBand::DrawObjects()
 {
-    for (TqpView *v : std::as_const(Objects)) {
+    for (qsizetype i = 0; i < Objects.size(); ++i) {
+        TqpView *v = Objects.at(i);
         if (v->Kind == vkSubReport && v->Visible) {
-            // Sub-reports are formed by their own engine; until it is there a
-            // band holding one stops the build rather than print without it.
-            CurView = v;
-            throw EqpError(qpLoadStr(qpMsgSubReports).arg(v->Name));
+            // Sub-reports come last in the list; they end the band.
+            SubReportStart = int(i);
+            const int pageNo = PageNo;
+            const int bottom = Parent->CurrentY + dy;
+            PrepareSubReports();
+            DoSubReports();
+            if (PageNo == pageNo && Parent->CurrentY < bottom)
+                Parent->CurrentY = bottom;
+            CurPage = Parent;
+            return true;
         }
         DrawObject(v);
         if (qpTerminated())
@@ -592,48 +609,126 @@ void TqpBand::drawCrossCells()
 
 int TqpBand::DrawPageBreak()
 {
-    // Until objects can be cut between lines, a band that does not fit is
-    // split between its objects: whatever fits above the bottom limit is
-    // written, the rest continues at the top of the next column or page. An
-    // object taller than a whole page is written whole at the top of one,
-    // running past its bottom, rather than lost.
-    struct Saved {
-        int top, height;
+    // The splitting state of each object lives for this call only.
+    struct Piece {
+        TqpView *view;
+        QRect saved;
+        quint8 bandAlign;
+        bool toPrint = true, atBandHeight = false;
     };
-    QList<Saved> saved;
+    QList<Piece> pieces;
+    pieces.reserve(Objects.size());
     for (TqpView *v : std::as_const(Objects)) {
-        saved.append({v->Top, v->Height});
-        if (v->BandAlign == baBottom)
-            v->Top = CalcDY - v->Height;
+        pieces.append({v, QRect(v->Left, v->Top, v->Width, v->Height), v->BandAlign});
+        // Placed here once for all slices, not again by each piece's band
+        // top. An object taller than the band starts at the band's top:
+        // above it there is no slice that could ever hold it.
+        if (v->BandAlign == baBottom) {
+            v->Top = std::max(0, CalcDY - v->Height);
+            v->BandAlign = baNone;
+        }
     }
+
     if (!CheckPageBreak(y, DrawnDY, true)) {
         DrawObjects();
     } else {
-        QList<TqpView *> waiting = Objects;
         bool afterBreak = false;
         int highest = 0;
-        while (!waiting.isEmpty() && !qpTerminated()) {
+        const auto moveBelow = [&](const TqpView *cut, int bottom, int lost) {
+            for (const Piece &o : std::as_const(pieces))
+                if (o.view != cut && o.view->Top >= bottom && o.view->Left >= cut->Left &&
+                    o.view->Left <= cut->Left + cut->Width)
+                    o.view->Top += lost;
+        };
+        // A piece of a stretchable object, `height` tall at `top` (unless it is
+        // too small for one line); afterwards the object has its old place
+        // and grew by the space the cut added, and what lies below it moved.
+        const auto writePiece = [&](TqpView *v, TqpStretcheable *s, int top, int height, bool checkMin) {
+            // A text of a band that was not measured is expanded first, so
+            // that its first piece prints this record's lines.
+            if (auto *memo = dynamic_cast<TqpMemoView *>(v); memo && memo->DrawMode == drAll)
+                memo->CalcHeight();
+            const int savedTop = v->Top, savedHeight = v->Height;
+            v->Top = top;
+            v->Height = height;
+            const int lost = s->LostSpace();
+            if (!checkMin || s->MinHeight() < v->Height) {
+                s->DrawMode = drPart;
+                DrawObject(v);
+            }
+            v->Top = savedTop;
+            v->Height = savedHeight;
+            moveBelow(v, v->Top + v->Height, lost);
+            v->Height += lost;
+        };
+        const auto anyToPrint = [&] {
+            return std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece &o) { return o.toPrint; });
+        };
+        // How far down the band still reaches, and how many objects wait.
+        const auto remaining = [&] {
+            int bottom = INT_MIN, waiting = 0;
+            for (const Piece &o : std::as_const(pieces))
+                if (o.toPrint) {
+                    bottom = std::max(bottom, o.view->Top + o.view->Height);
+                    ++waiting;
+                }
+            return std::pair{bottom, waiting};
+        };
+        while (anyToPrint() && !qpTerminated()) {
             const int limit = Parent->BottomLimit - Parent->Bands[btColumnFooter]->dy - y - 2;
             if (limit <= 0 && (afterBreak || y == Parent->TopMargin()))
                 throw EqpError(qpLoadStr(qpMsgNoRoom).arg(DisplayName()));
             highest = 0;
-            for (auto it = waiting.begin(); it != waiting.end();) {
-                TqpView *v = *it;
-                const bool starts = v->Top >= 0 && v->Top < limit;
-                if (starts && (v->Top + v->Height < limit || (afterBreak && v->Top == 0))) {
-                    DrawObject(v);
-                    highest = std::max(highest, v->Top + v->Height);
-                    it = waiting.erase(it);
+            const auto before = remaining();
+            for (Piece &o : pieces) {
+                if (!o.toPrint)
                     continue;
+                TqpView *v = o.view;
+                auto *s = dynamic_cast<TqpStretcheable *>(v);
+                if (v->Top >= 0 && v->Top < limit) {
+                    if (v->Top + v->Height < limit) {
+                        DrawObject(v);
+                        highest = std::max(highest, v->Top + v->Height);
+                        o.toPrint = false;
+                    } else if (s) {
+                        writePiece(v, s, v->Top, limit - v->Top + 1, true);
+                    } else if (afterBreak && v->Top == 0) {
+                        // Taller than a whole page: printed whole, running
+                        // past the bottom, rather than lost or moved on forever.
+                        DrawObject(v);
+                        highest = std::max(highest, v->Height);
+                        o.toPrint = false;
+                    } else {
+                        v->Top = limit; // starts the next slice
+                    }
+                } else if (v->Top < 0 && s && v->Top + v->Height >= 0) {
+                    // The rest of an object cut in an earlier slice.
+                    if (v->Top + v->Height < limit) {
+                        v->Height += v->Top;
+                        v->Top = 0;
+                        highest = std::max(highest, v->Height);
+                        s->DrawMode = drPart;
+                        o.toPrint = false;
+                        if (v->Flags & flStretched)
+                            o.atBandHeight = true;
+                        else
+                            DrawObject(v);
+                    } else {
+                        writePiece(v, s, 0, limit, false);
+                    }
                 }
-                if (starts)
-                    v->Top = limit; // starts the next slice
-                ++it;
             }
+            // A limit at or above the band's top moves nothing up.
             const int shift = std::max(limit, 0);
-            for (TqpView *v : std::as_const(waiting))
-                v->Top -= shift;
-            if (!waiting.isEmpty()) {
+            for (const Piece &o : std::as_const(pieces))
+                if (o.toPrint)
+                    o.view->Top -= shift;
+            // A whole page that finished nothing and brought the end no
+            // closer (cuts adding as much as the page holds) never will.
+            const auto after = remaining();
+            if (afterBreak && after.second == before.second && after.first >= before.first)
+                throw EqpError(qpLoadStr(qpMsgNoRoom).arg(DisplayName()));
+            if (anyToPrint() && !qpTerminated()) {
                 CheckPageBreak(y, 10000, false);
                 afterBreak = true;
             }
@@ -641,9 +736,15 @@ int TqpBand::DrawPageBreak()
         }
         DrawnDY = highest;
     }
-    for (qsizetype i = 0; i < Objects.size(); ++i) {
-        Objects.at(i)->Top = saved.at(i).top;
-        Objects.at(i)->Height = saved.at(i).height;
+
+    for (const Piece &o : std::as_const(pieces)) {
+        if (o.atBandHeight) {
+            o.view->Height = DrawnDY;
+            DrawObject(o.view);
+        }
+        o.view->Top = o.saved.top();
+        o.view->Height = o.saved.height();
+        o.view->BandAlign = o.bandAlign;
     }
     Parent->CurrentY += DrawnDY;
     return DrawnDY;

@@ -29,6 +29,11 @@ inline bool qpIsDataBand(int type) { return type == btMasterData || type == btDe
 // text names a data set component of the report's owner; none for the rest.
 TqpDataset *qpResolveDataSet(const QString &name, bool &owned);
 
+// Marks the pages that sub-report objects show, which are formed only
+// through them. A sub-report naming no report page, or pages that show
+// themselves through sub-reports, is an error (with CurView on the object).
+void qpMarkSubReportPages(TqpPages &pages);
+
 class TqpBand : public TqpBandBase {
 public:
     TqpBand(TqpBandType type, TqpPage *page);
@@ -104,6 +109,10 @@ public:
     void DoAggregate();
     // Writes a band that may not fit in slices across pages; the drawn height.
     int DrawPageBreak();
+    // Records the pages of the band's visible sub-reports from SubReportStart.
+    void PrepareSubReports();
+    // Replays them into the band's area, on new pages while they continue.
+    void DoSubReports();
     // The band object's name, or the type's name for a band without one.
     QString DisplayName() const;
 

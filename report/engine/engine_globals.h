@@ -19,7 +19,9 @@ enum qpFormationMessageId : int {
     qpMsgBandLoop = 59280,    // %1 band name, %2 nesting depth
     qpMsgPageLimit = 59281,   // %1 page limit
     qpMsgNoRoom = 59282,      // %1 band name
-    qpMsgSubReports = 59283,  // %1 object name
+    qpMsgSubPageMissing = 59283, // %1 object name, %2 page number
+    qpMsgSubPageLoop = 59287,    // %1 object name, %2 page number
+    qpMsgSubPageTwice = 59288,   // %1 object name, %2 page number
     qpMsgCrossCells = 59284,  // %1 band name
     qpMsgScriptError = 59285, // %1 object name, %2 compiler message
     qpMsgCrossPair = 59286,   // %1 the pair as written

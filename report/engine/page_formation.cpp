@@ -238,14 +238,14 @@ bool PageFormer::isEmpty() const
 void PageFormer::form()
 {
     TqpBand *const *bands = m_page.Bands;
+    const bool drawing = m_page.Mode == pmNormal;
     if (!m_report.PrintIfEmpty && isEmpty()) {
-        if (qpAppendMode)
+        if (qpAppendMode && drawing)
             ++PageNo;
         return;
     }
     m_page.NoRepeatedHeaders = false;
     const bool manual = bool(m_report.OnManualBuild);
-    const bool drawing = m_page.Mode == pmNormal;
     if (drawing) {
         m_page.DoScript(m_page.Script);
         if (qpAppendMode && qpSavedCurY == qpSavedBottomY) {
@@ -477,7 +477,6 @@ void TqpPage::InitPage()
 
 void TqpPage::TossObjects()
 {
-    TqpReport *report = qpCurReport();
     CurPage = this;
     QSet<TqpView *> unassigned;
     for (TqpView *v : std::as_const(Items)) {
@@ -491,9 +490,6 @@ void TqpPage::TossObjects()
             unassigned.insert(v);
         v->OwnerBand = nullptr;
         compileScript(v->Name, v->Script);
-        if (auto *sub = dynamic_cast<TqpSubReportView *>(v))
-            if (auto *subPage = dynamic_cast<TqpPage *>(report->PageAt(sub->SubPage)))
-                subPage->IsSubReportPage = true;
     }
 
     // Cross-tab bands: vertical strips; the objects inside a strip are its cells.
@@ -754,4 +750,3 @@ void TqpPage::DoScript(const QStringList &script)
     qpInterpretator->DoScript(compiled);
 }
 
-void TqpPage::AddRecord(TqpBand *band, TqpBandRecType action) { BandRecs.append({band, action}); }

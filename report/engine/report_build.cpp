@@ -4,6 +4,7 @@
 // sequence of prepared pages, restores the template and reports errors.
 
 #include "report/core/string_table.h"
+#include "report/engine/band_engine.h"
 #include "report/engine/engine_globals.h"
 #include "report/engine/prepared_pages.h"
 #include "report/expr/report_dataset.h"
@@ -218,9 +219,12 @@ void TqpReport::DoBuildReport()
     const bool finalOfTwo = qpMasterReport() && qpMasterReport()->DoublePassReport && qpMasterReport()->FinalPass;
     if (!finalOfTwo) {
         qpHookList.clear();
-        for (int i = 0; i < Pages.GetCount(); ++i)
-            Pages.GetPages(i)->IsSubReportPage = false;
         gDialogCancelled = false;
+        try {
+            qpMarkSubReportPages(Pages);
+        } catch (const std::exception &e) {
+            qpFormationError(e);
+        }
     }
 
     for (int i = 0; i < Pages.GetCount() && !gDialogCancelled; ++i)

@@ -153,7 +153,11 @@ public:
     void AfterPrint();
     // Compiles the lines into a fresh list and runs it; empty text does nothing.
     void DoScript(const QStringList &script);
+    // The band record list of a sub-report page.
     void AddRecord(TqpBand *band, TqpBandRecType action);
+    void ClearRecList();
+    // Replays from the replay position; true when the page is full.
+    bool PlayRecList();
 
 private:
     void ScriptEditor();

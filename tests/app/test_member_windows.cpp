@@ -1232,6 +1232,19 @@ private slots:
         QVERIFY(!previewed.contains(QStringLiteral("Ali Kaya")));
         QVERIFY(previewed.contains(QStringLiteral("Toplam üye sayısı: 2")));
 
+        // Zeki Demir (3) paid dues in three years; Ali Kaya's year stays out.
+        {
+            TTable dues;
+            dues.TableName = QStringLiteral("Aidat.db");
+            dues.Open();
+            for (const auto &[no, year] : {std::pair{3, "2021"}, {3, "2022"}, {3, "2023"}, {1, "2019"}}) {
+                dues.Append();
+                dues.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(no);
+                dues.FieldByName(QStringLiteral("Yil"))->setAsString(QLatin1String(year));
+                dues.FieldByName(QStringLiteral("Aidat"))->setAsFloat(120);
+                dues.Post();
+            }
+        }
         previewed.clear();
         goTo(QStringLiteral("Zeki Demir"));
         m_ui->modalActions << progress << capture;
@@ -1239,6 +1252,12 @@ private slots:
         QVERIFY(previewed.contains(QStringLiteral("Zeki Demir")));
         QVERIFY(!previewed.contains(QStringLiteral("Zeynep Şahin")));
         QVERIFY(previewed.contains(QStringLiteral("ÜYE KAYIT FORMU")));
+        for (const char *year : {"2021", "2022", "2023"})
+            QVERIFY2(previewed.contains(QLatin1String(year)), qPrintable(previewed.join(QLatin1Char('|'))));
+        QVERIFY(!previewed.contains(QStringLiteral("2019")));
+        QVERIFY(previewed.contains(QStringLiteral("360,00 TL")));
+        // The print opened the dues table and closed it again.
+        QVERIFY(!UyeKayitForm1->Table2->Active());
         QVERIFY(m_ui->errors().isEmpty());
     }
 

@@ -56,6 +56,50 @@ QStringList pageTexts(TqpEMFPages &pages, int index)
     return texts;
 }
 
+// Gives the member on `row` two addresses of more than 2000 characters
+// (returned as their words) and thirty years of dues, 1995 to 2024, paid on
+// the first of January; the next member number gets a year of 1990.
+QStringList seedLongMember(const QString &folder, int row)
+{
+    TTable members;
+    members.DatabaseName = folder;
+    members.TableName = QStringLiteral("Uye.db");
+    MemberStore::ConfigureTable(members);
+    members.Open();
+    members.First();
+    members.MoveBy(row);
+    const double number = members.FieldByName(QStringLiteral("KayitNo"))->AsFloat();
+    QStringList words;
+    for (int i = 1; words.join(QLatin1Char(' ')).size() < 2000; ++i)
+        words << QStringLiteral("adres%1").arg(i, 3, 10, QLatin1Char('0'));
+    members.Edit();
+    members.FieldByName(QStringLiteral("EvAdresi"))->setAsString(words.join(QLatin1Char(' ')));
+    members.FieldByName(QStringLiteral("IsAdresi"))->setAsString(words.join(QLatin1Char(' ')));
+    members.Post();
+    members.Close();
+    TTable dues;
+    dues.DatabaseName = folder;
+    dues.TableName = QStringLiteral("Aidat.db");
+    dues.Open();
+    for (int year = 1995; year < 2025; ++year) {
+        dues.Append();
+        dues.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(number);
+        dues.FieldByName(QStringLiteral("Yil"))->setAsString(QString::number(year));
+        dues.FieldByName(QStringLiteral("OdemeTarihi"))->setAsDateTime(QDate(year, 1, 1).startOfDay());
+        dues.FieldByName(QStringLiteral("Aidat"))->setAsFloat(100);
+        dues.FieldByName(QStringLiteral("Alinan"))->setAsFloat(year < 2020 ? 100 : 40);
+        dues.FieldByName(QStringLiteral("Kalan"))->setAsFloat(year < 2020 ? 0 : 60);
+        dues.Post();
+    }
+    // Another member's dues stay out of this member's form.
+    dues.Append();
+    dues.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(number + 1);
+    dues.FieldByName(QStringLiteral("Yil"))->setAsString(QStringLiteral("1990"));
+    dues.Post();
+    dues.Close();
+    return words;
+}
+
 } // namespace
 
 class TestMemberTemplates : public QObject {
@@ -149,6 +193,87 @@ private slots:
         QVERIFY(texts.contains(QStringLiteral("Nüfus Hüviyet Bilgileri")));
         // The cursor stays on the member that was printed.
         QCOMPARE(session.Table1->FieldByName(QStringLiteral("AdiSoyadi"))->AsString(), name);
+    }
+
+    // A member with thirty years of dues and long addresses: the addresses
+    // grow and split across pages with every word kept in order, and the
+    // dues sub-report prints every year in order and the totals.
+    void memberFormPrintsDuesAndLongAddresses()
+    {
+        const QStringList words = seedLongMember(m_dir.path(), 20);
+        TMemberSession session(m_dir.path());
+        session.Table1->First();
+        session.Table1->MoveBy(20);
+        QCOMPARE(session.Prepare(shipped("UyeForm.qpf")), QString());
+        TqpEMFPages &pages = session.qpReport1->GetEMFPages();
+        QVERIFY(pages.GetCount() >= 2);
+        QStringList all;
+        QList<int> pageOfText;
+        for (int i = 0; i < pages.GetCount(); ++i)
+            for (const QString &t : pageTexts(pages, i)) {
+                all << QString(t).remove(QChar(1));
+                pageOfText << i;
+            }
+        int at = 0;
+        for (int year = 1995; year < 2025; ++year) {
+            const int found = int(all.indexOf(QString::number(year), at));
+            QVERIFY2(found >= at, qPrintable(QString::number(year)));
+            at = found + 1;
+        }
+        QVERIFY(!all.contains(QStringLiteral("1990")));
+        QVERIFY2(all.indexOf(QStringLiteral("Toplam"), at) > 0, qPrintable(all.join(QLatin1Char('|'))));
+        QVERIFY(all.contains(QStringLiteral("3.000,00 TL")));
+        QVERIFY(all.contains(QStringLiteral("2.700,00 TL")));
+        QVERIFY(all.contains(QStringLiteral("300,00 TL")));
+        // Both addresses whole and in order; the pieces of one of them lie
+        // on two pages.
+        QStringList printedWords;
+        QSet<int> addressPages;
+        for (int i = 0; i < all.size(); ++i)
+            if (all.at(i).startsWith(QLatin1String("adres"))) {
+                printedWords << all.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+                addressPages.insert(pageOfText.at(i));
+            }
+        QCOMPARE(printedWords, words + words);
+        QVERIFY(addressPages.size() >= 2);
+    }
+
+    // The same form through the tool: every year and every address word
+    // reaches the PDF, in order.
+    void toolPrintsTheMemberFormToPdf()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed; make deps installs it");
+        QTemporaryDir dir;
+        MemberStore::PrepareWorkingFolder(dir.path());
+        generateMembers(QDir(dir.path()).filePath(QStringLiteral("Uye.db")), 1);
+        const QStringList words = seedLongMember(dir.path(), 0);
+        const QString qpp = QDir(dir.path()).filePath(QStringLiteral("form.qpp"));
+        const QString pdf = QDir(dir.path()).filePath(QStringLiteral("form.pdf"));
+        int rc = -1;
+        QString out = run({QStringLiteral("prepare"), shipped("UyeForm.qpf"), QStringLiteral("--data"), dir.path(),
+                           QStringLiteral("-o"), qpp},
+                          &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        out = run({QStringLiteral("pdf"), qpp, QStringLiteral("-o"), pdf}, &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        QProcess text;
+        text.start(pdftotext, {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        QStringList printed;
+        for (const QRegularExpressionMatch &m : QRegularExpression(QStringLiteral("\\badres\\d+")).globalMatch(content))
+            printed << m.captured();
+        QCOMPARE(printed, words + words);
+        qsizetype at = 0;
+        for (int year = 1995; year < 2025; ++year) {
+            at = content.indexOf(QStringLiteral("01.01.%1").arg(year), at);
+            QVERIFY2(at >= 0, qPrintable(QString::number(year)));
+        }
+        QVERIFY(!content.contains(QStringLiteral("1990")));
+        QVERIFY(content.indexOf(QStringLiteral("Toplam"), at) > at);
+        QVERIFY(content.count(QStringLiteral("\f")) >= 2); // more than one page
     }
 
     void toolPreparesAndWritesPdf()

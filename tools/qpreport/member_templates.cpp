@@ -5,6 +5,7 @@
 #include "report/model/memo_view.h"
 #include "report/model/picture_view.h"
 #include "report/model/report.h"
+#include "report/model/subreport_view.h"
 
 #include <QDir>
 
@@ -34,13 +35,26 @@ public:
     explicit Builder(TqpReport &report) : m_report(report)
     {
         m_report.Pages.Clear();
-        m_page = m_report.Pages.Add();
-        m_page->Name = QStringLiteral("Page1");
-        m_page->ChangePaper(kA4, 0, 0, -1, poPortrait);
-        m_page->Margins = {kMargin, kMargin, kMargin, kMargin};
+        addPage(QStringLiteral("Page1"));
         // Fixed document dates keep regenerated files byte for byte the same.
         m_report.CreateDate = m_report.LastChange = 46000.0;
         m_report.Author = QStringLiteral("Zelvan");
+    }
+
+    // Objects made from now on go to a new page of the same paper.
+    void addPage(const QString &name)
+    {
+        m_page = m_report.Pages.Add();
+        m_page->Name = name;
+        m_page->ChangePaper(kA4, 0, 0, -1, poPortrait);
+        m_page->Margins = {kMargin, kMargin, kMargin, kMargin};
+    }
+
+    void subReport(const QString &name, int subPage, int left, int top, int width, int height)
+    {
+        auto *s = add<TqpSubReportView>(name);
+        s->SetBounds(left, top, width, height);
+        s->SubPage = subPage;
     }
 
     TqpBandView *band(const QString &name, int type, int top, int height, quint16 flags = 0)
@@ -117,12 +131,72 @@ private:
 
 } // namespace
 
+namespace {
+
+// The page of the dues sub-report: a column heading, one row per year of
+// the member's dues and the totals, at the left of the sub-report object.
+void addDuesPage(Builder &b)
+{
+    b.addPage(QStringLiteral("AidatSayfasi"));
+    const auto due = [](const QString &name) { return QStringLiteral("[Table2.\"%1\"]").arg(name); };
+    struct Column {
+        QString name, caption;
+        int left, width;
+    };
+    const QList<Column> columns = {
+        {QStringLiteral("Yil"), QStringLiteral("Yıl"), 0, 80},
+        {QStringLiteral("OdemeTarihi"), QStringLiteral("Ödeme Tarihi"), 80, 130},
+        {QStringLiteral("Aidat"), QStringLiteral("Aidat"), 210, 168},
+        {QStringLiteral("Alinan"), QStringLiteral("Alınan"), 378, 168},
+        {QStringLiteral("Kalan"), QStringLiteral("Kalan"), 546, 168},
+    };
+    b.band(QStringLiteral("AidatBasligi"), btMasterHeader, 0, 22);
+    b.band(QStringLiteral("AidatSatiri"), btMasterData, 30, 20)->FormatStr = QStringLiteral("qpDBDataSet2");
+    b.band(QStringLiteral("AidatToplami"), btMasterFooter, 60, 22);
+    for (const Column &c : columns) {
+        const bool money = c.left >= 210;
+        const int align = money ? qptaRight : 0;
+        TqpMemoView *caption = b.text(c.name + QStringLiteral("Baslik"), c.caption, c.left, 0, c.width, 22, 9, fsBold,
+                                      align);
+        caption->FillColor = kHeadingFill;
+        caption->GapX = 4;
+        TqpMemoView *value = b.text(QStringLiteral("Aidat") + c.name, due(c.name) + (money ? QStringLiteral(" TL") : QString()),
+                                    c.left, 30, c.width, 20, 9, 0, align);
+        value->GapX = 4;
+        value->FrameTyp = qpftBottom;
+        value->FrameColor = kRuleColour;
+        if (money) {
+            value->Format = kMoney;
+            TqpMemoView *total = b.text(QStringLiteral("Toplam") + c.name,
+                                        QStringLiteral("[SUM(Table2.%1)] TL").arg(c.name), c.left, 60, c.width, 22,
+                                        9, fsBold, align);
+            total->Format = kMoney;
+            total->GapX = 4;
+        } else if (c.name == QLatin1String("OdemeTarihi")) {
+            value->Format = kCustomDate;
+            value->FormatStr = kDatePicture;
+        }
+    }
+    b.text(QStringLiteral("ToplamEtiketi"), QStringLiteral("Toplam"), 0, 60, 210, 22, 9, fsBold)->GapX = 4;
+}
+
+} // namespace
+
 void qpBuildMemberForm(TqpReport &report)
 {
     Builder b(report);
     report.Title = QStringLiteral("Üye Formu");
-    // One report title band: the current member once, not a walk over the cursor.
-    b.band(QStringLiteral("Baslik"), btReportTitle, kMargin, 1000);
+    // The current member once, not a walk over the cursor: a report title
+    // band and its chain of child bands. The long fields have bands of their
+    // own that grow with the text and split across pages.
+    TqpBandView *title = b.band(QStringLiteral("Baslik"), btReportTitle, kMargin, 1000);
+    TqpBandView *last = title;
+    const auto chain = [&b, &last](const QString &name, int top, int height, quint16 flags = 0) {
+        last->ChildBand = name;
+        last->Height = std::min(last->Height, top - last->Top - 1);
+        last = b.band(name, btChild, top, height, flags);
+    };
+    constexpr quint16 kGrowing = quint16(flStretched) | quint16(flBreaked);
     b.text(QStringLiteral("FormBasligi"), QStringLiteral("ÜYE KAYIT FORMU"), kMargin, 44, 420, 30, 16, fsBold);
     TqpMemoView *date = b.text(QStringLiteral("BaskiTarihi"), QStringLiteral("Baskı tarihi: [DATE]"),
                                kMargin + kContentWidth - 260, 50, 260, 20, 9, 0, qptaRight);
@@ -168,10 +242,13 @@ void qpBuildMemberForm(TqpReport &report)
         b.row(name, label, field(name), next(), kContentWidth);
     for (const auto &[name, label] : {QPair<QString, QString>{QStringLiteral("EvAdresi"), QStringLiteral("Ev Adresi:")},
                                       QPair<QString, QString>{QStringLiteral("IsAdresi"), QStringLiteral("İş Adresi:")}}) {
+        chain(name + QStringLiteral("Bandi"), y, 41, kGrowing);
         TqpMemoView *address = b.row(name, label, field(name), next(42), kContentWidth);
         address->Height = 38;
         address->Alignment = 0; // addresses run from the top of their box
+        address->Flags = quint16(flStretched) | quint16(flWordWrap);
     }
+    chain(QStringLiteral("NufusBandi"), y, 1000);
 
     y += 10;
     b.heading(QStringLiteral("NufusBilgileri"), QStringLiteral("Nüfus Hüviyet Bilgileri"), next(28));
@@ -200,7 +277,19 @@ void qpBuildMemberForm(TqpReport &report)
                                       QPair<QString, QString>{QStringLiteral("Alinan"), QStringLiteral("Alınan:")},
                                       QPair<QString, QString>{QStringLiteral("Kalan"), QStringLiteral("Kalan:")}})
         b.row(name, label, field(name) + QStringLiteral(" TL"), next(), kContentWidth)->Format = kMoney;
-    b.row(QStringLiteral("Not"), QStringLiteral("Not:"), field(QStringLiteral("Not")), next(), kContentWidth);
+    chain(QStringLiteral("NotBandi"), y, 21, kGrowing);
+    TqpMemoView *note = b.row(QStringLiteral("Not"), QStringLiteral("Not:"), field(QStringLiteral("Not")), next(),
+                              kContentWidth);
+    note->Alignment = 0;
+    note->Flags = quint16(flStretched) | quint16(flWordWrap);
+
+    // The dues history: a sub-report over the member's dues on page 2.
+    y += 10;
+    chain(QStringLiteral("AidatGecmisiBandi"), y, 60);
+    b.heading(QStringLiteral("AidatGecmisi"), QStringLiteral("Aidat Geçmişi"), next(28));
+    b.subReport(QStringLiteral("AidatAltRaporu"), 1, kMargin, next(), kContentWidth, 20);
+    last->Height = y - last->Top;
+    addDuesPage(b);
 }
 
 void qpBuildMemberList(TqpReport &report)

@@ -7,8 +7,10 @@
 // summary, band edges, band and page columns, stretched objects and bands,
 // script-driven page and column breaks, STOPREPORT (also in a composite
 // report), the counting pass, child bands (also of invisible bands), the
-// order of page and band events, fields bound to pictures and rich text, and
-// bad templates that must end in a clear error rather than hang.
+// order of page and band events, fields bound to pictures and rich text,
+// bands split across pages, sub-reports (side by side, nested, following
+// their master), and bad templates that must end in a clear error rather
+// than hang.
 
 #include "data/data_source.h"
 #include "data/member_store.h"
@@ -111,6 +113,32 @@ class TestBandEngine : public QObject {
         m->OwnerPage = p;
         p->Items.append(m);
         return m;
+    }
+
+    // A sub-report in band `b` showing template page `subPage` (from 0).
+    static TqpSubReportView *subReport(TqpPage *p, TqpBandView *b, int subPage, int left = 0, int dyInBand = 0)
+    {
+        auto *sub = new TqpSubReportView;
+        sub->Name = QStringLiteral("Alt%1").arg(p->Items.size());
+        sub->SetBounds(left, b->Top + dyInBand, 250, 10);
+        sub->SubPage = subPage;
+        sub->OwnerPage = p;
+        p->Items.append(sub);
+        return sub;
+    }
+    // A page holding one data band of `records` empty records, `height`
+    // tall, with one text; its script counts the band's showings in `counter`.
+    TqpPage *listPage(int records, int height, const QString &line, const QString &counter = {})
+    {
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, height, QStringLiteral("Liste%1").arg(m_report->Pages.GetCount()),
+                                 QString::number(records));
+        if (!counter.isEmpty()) {
+            data->Script = QStringList{counter + QStringLiteral(" := ") + counter + QStringLiteral(" + 1")};
+            qpVariables->SetVariable(counter, 0);
+        }
+        text(p, data, line);
+        return p;
     }
 
     // One build by the driver, without the saving and restoring of the
@@ -504,6 +532,254 @@ private slots:
         comparePages(expected);
     }
 
+    // A breakable data band of one record starting at y 800, 198 units above
+    // the bottom of the first page (2 units are kept free).
+    TqpBandView *bandLowOnThePage(TqpPage *p, int height)
+    {
+        text(p, band(p, btReportTitle, 0, 800, QStringLiteral("Baslik")), QStringLiteral("Başlık"));
+        TqpBandView *data = band(p, btMasterData, 1000, height, QStringLiteral("Veri"), QStringLiteral("1"));
+        data->Flags = (data->Flags | flBreaked) & ~flStretched;
+        return data;
+    }
+    // The lines a text printed on one prepared page, without paragraph marks.
+    static QStringList printedLines(const QString &placed)
+    {
+        QString t = placed.left(placed.lastIndexOf(QLatin1Char('@')));
+        t.remove(QChar(1));
+        return t.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    }
+
+    // A breakable band that fits where it is drawn is written exactly as a
+    // band that may not be split.
+    void splittableBandThatFits_data()
+    {
+        QTest::addColumn<bool>("breakable");
+        QTest::newRow("not breakable") << false;
+        QTest::newRow("breakable") << true;
+    }
+    void splittableBandThatFits()
+    {
+        QFETCH(bool, breakable);
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 100, QStringLiteral("Veri"), QStringLiteral("3"));
+        if (breakable)
+            data->Flags |= flBreaked;
+        data->Flags &= ~flStretched;
+        text(p, data, QStringLiteral("A[LINE#]"), 0, 10);
+        text(p, data, QStringLiteral("K[LINE#]"), 200, 40);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        comparePages({{"A1@0,10", "K1@200,40", "A2@0,110", "K2@200,140", "A3@0,210", "K3@200,240"}});
+    }
+
+    // A text cut at the bottom of a page continues at the top of the next;
+    // what lies below it within its width moves down by the space the cut
+    // added, what lies beside it keeps its place, and the band ends below
+    // its last piece.
+    void textCutAcrossPages()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 400);
+        TqpMemoView *note = text(p, data, QStringLiteral("L1"));
+        for (int i = 2; i <= 20; ++i)
+            note->Memo << QStringLiteral("L%1").arg(i);
+        note->Height = 302; // twenty lines of 15 and the gaps
+        text(p, data, QStringLiteral("Alt"), 0, 310)->Flags &= ~flStretched;
+        text(p, data, QStringLiteral("Yan"), 300, 310)->Flags &= ~flStretched;
+        text(p, band(p, btMasterFooter, 1500, 20, QStringLiteral("Son")), QStringLiteral("Son"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 2);
+        const QStringList first = texts(0, true), second = texts(1, true);
+        // Room 198 + 1: the piece is cut there and writes the 13 lines that
+        // fit; (199 - 4) mod 15 + 4 = 4 units are lost under them.
+        QCOMPARE(first.size(), 2);
+        QVERIFY2(first.at(1).endsWith(QStringLiteral("@0,800 h199")), qPrintable(first.at(1)));
+        QCOMPARE(printedLines(first.at(1)).size(), 13);
+        // The rest (302 + 4 - 198 = 108 high) starts the next page; the text
+        // below it keeps its distance from the end of the text.
+        QCOMPARE(second.size(), 4);
+        QCOMPARE(second.at(0), QStringLiteral("Alt@0,116 h18"));
+        QCOMPARE(second.at(1), QStringLiteral("Yan@300,112 h18"));
+        // A stretched object's last piece takes the band's final height.
+        QVERIFY2(second.at(2).endsWith(QStringLiteral("@0,0 h134")), qPrintable(second.at(2)));
+        QCOMPARE(second.at(3), QStringLiteral("Son@0,134 h18"));
+        QStringList all = printedLines(first.at(1)) + printedLines(second.at(2));
+        QStringList wanted;
+        for (int i = 1; i <= 20; ++i)
+            wanted << QStringLiteral("L%1").arg(i);
+        QCOMPARE(all, wanted);
+        // The object gets back its place in the band and its height.
+        QCOMPARE(note->Top, 0);
+        QCOMPARE(note->Height, 302);
+    }
+
+    // A bottom-aligned object of a split band ends at the bottom of the
+    // band's calculated height; one taller than the band starts at its top
+    // and is printed once, whole, instead of adding pages without end.
+    void bottomAlignedInASplitBand_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QStringList>("second");
+        QTest::newRow("ends at the band's bottom") << 18 << QStringList{"K@0,0 h18", "@300,184 h18"};
+        QTest::newRow("taller than the band") << 600 << QStringList{"K@0,0 h18", "@300,0 h600"};
+    }
+    void bottomAlignedInASplitBand()
+    {
+        QFETCH(int, height);
+        QFETCH(QStringList, second);
+        qpMaxPreparedPages = 20;
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 400);
+        text(p, data, QStringLiteral("K"), 0, 198)->Flags &= ~flStretched;
+        // A picture cannot be cut; aligned to the bottom it is too low for page one.
+        auto *bottom = new TqpPictureView;
+        bottom->Name = QStringLiteral("Dip");
+        bottom->SetBounds(300, 1005, 60, height);
+        bottom->BandAlign = baBottom;
+        bottom->OwnerPage = p;
+        p->Items.append(bottom);
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 2);
+        QCOMPARE(texts(1, true), second);
+        QCOMPARE(bottom->Top, 5);
+        QCOMPARE(bottom->BandAlign, quint8(baBottom));
+    }
+
+    // STOPREPORT in an object of the second slice ends the split after that
+    // slice: the third slice is never written.
+    void terminationInTheMiddleOfASplit()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 1500);
+        text(p, data, QStringLiteral("A"));
+        TqpMemoView *stop = text(p, data, QStringLiteral("B"), 0, 300);
+        stop->Script = QStringList{QStringLiteral("STOPREPORT")};
+        text(p, data, QStringLiteral("C"), 0, 320);
+        text(p, data, QStringLiteral("D"), 0, 1400);
+        text(p, band(p, btMasterFooter, 2600, 20, QStringLiteral("Son")), QStringLiteral("Son"));
+        build();
+        QVERIFY(!ErrorFlag);
+        QVERIFY(m_report->Terminated);
+        comparePages({{"Başlık@0,0", "A@0,800"}, {"B@0,102", "C@0,122"}});
+    }
+
+    // Two sub-reports side by side: when one runs out of room both go on
+    // at the top of the next page, one that already ended is not replayed,
+    // and the band ends below the lower of the two. A band that did not fit
+    // ran its script once, not again when it is shown on the next page.
+    void subReportsSideBySide_data()
+    {
+        QTest::addColumn<int>("leftRecords");
+        QTest::addColumn<QList<QStringList>>("expected");
+        const QStringList first{"Üst@0,0", "A1@0,20", "A2@0,320", "A3@0,620", "B1@300,20", "B2@300,170",
+                                "B3@300,320", "B4@300,470", "B5@300,620", "B6@300,770"};
+        QTest::newRow("both continue") << 5
+                                       << QList<QStringList>{first, {"A4@0,0", "A5@0,300", "B7@300,0", "B8@300,150",
+                                                                     "Son@0,600"}};
+        QTest::newRow("the left one ended") << 3
+                                            << QList<QStringList>{first, {"B7@300,0", "B8@300,150", "Son@0,300"}};
+    }
+    void subReportsSideBySide()
+    {
+        QFETCH(int, leftRecords);
+        QFETCH(QList<QStringList>, expected);
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 40, QStringLiteral("Veri"), QStringLiteral("1"));
+        text(p, data, QStringLiteral("Üst"));
+        subReport(p, data, 1, 0, 20);
+        subReport(p, data, 2, 300, 20);
+        text(p, band(p, btMasterFooter, 100, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
+        listPage(leftRecords, 300, QStringLiteral("A[LINE#]"), QStringLiteral("NA"));
+        listPage(8, 150, QStringLiteral("B[LINE#]"), QStringLiteral("NB"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        comparePages(expected);
+        QCOMPARE(qpVariables->GetVariable(QStringLiteral("NA")).toInt(), leftRecords);
+        QCOMPARE(qpVariables->GetVariable(QStringLiteral("NB")).toInt(), 8);
+    }
+
+    // A sub-report that ends on its page leaves the next band below the
+    // larger of its owner band's height and the sub-report's bottom.
+    void subReportEndsOnThePage_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("shorter than the band") << 1 << QStringLiteral("Son@0,100");
+        QTest::newRow("longer than the band") << 5 << QStringLiteral("Son@0,120");
+    }
+    void subReportEndsOnThePage()
+    {
+        QFETCH(int, records);
+        QFETCH(QString, next);
+        TqpPage *p = page();
+        subReport(p, band(p, btMasterData, 0, 100, QStringLiteral("Veri"), QStringLiteral("1")), 1, 0, 20);
+        text(p, band(p, btMasterFooter, 200, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
+        listPage(records, 20, QStringLiteral("S[LINE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 1);
+        QCOMPARE(texts(0).last(), next);
+        QCOMPARE(texts(0).size(), records + 1);
+    }
+
+    // A breakable band holding a sub-report is not cut into slices: it
+    // moves to the next page and its sub-report prints there, no place
+    // holder of the sub-report object in the pages.
+    void breakableBandWithASubReport()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = bandLowOnThePage(p, 400);
+        text(p, data, QStringLiteral("Üst"));
+        subReport(p, data, 1, 0, 300);
+        listPage(2, 20, QStringLiteral("S[LINE#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        comparePages({{"Başlık@0,0"}, {"Üst@0,0", "S1@0,300", "S2@0,320"}});
+    }
+
+    // A sub-report inside a sub-report: the inner band suspends, the outer
+    // replay stops, and after the owner's new page both go on where they
+    // stopped. Replaying the inner list again restarts LINE# only.
+    void subReportInsideASubReport()
+    {
+        TqpPage *p = page();
+        subReport(p, band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("1")), 1);
+        text(p, band(p, btMasterFooter, 100, 20, QStringLiteral("Alt")), QStringLiteral("Son"));
+        TqpPage *outer = listPage(2, 100, QStringLiteral("D[LINE#]"));
+        subReport(outer, static_cast<TqpBandView *>(outer->Items.first()), 2, 100, 20);
+        listPage(6, 300, QStringLiteral("E[LINE#]/[LINETHROUGH#]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        // D2 fits exactly under E6; its first E waits for the next page.
+        comparePages({{"D1@0,0", "E1/1@100,20", "E2/2@100,320", "E3/3@100,620"},
+                      {"E4/4@100,0", "E5/5@100,300", "E6/6@100,600", "D2@0,900"},
+                      {"E1/7@100,0", "E2/8@100,300", "E3/9@100,600"},
+                      {"E4/10@100,0", "E5/11@100,300", "E6/12@100,600", "Son@0,900"}});
+    }
+
+    // The dues of each member through a sub-report following the member
+    // table, with a group header on the sub-report's page.
+    void subReportFollowsItsMaster()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = band(p, btMasterData, 0, 20, QStringLiteral("Uye"), QStringLiteral("qpUyeler"));
+        text(p, data, QStringLiteral("[Table1.AdiSoyadi]"));
+        subReport(p, data, 1, 200);
+        TqpPage *dues = page();
+        text(dues, band(dues, btGroupHeader, 0, 20, QStringLiteral("Yil"), QStringLiteral("[Table2.Yil]")),
+             QStringLiteral("G [Table2.Yil]"));
+        text(dues, band(dues, btMasterData, 30, 20, QStringLiteral("Aidat"), QStringLiteral("qpAidat")),
+             QStringLiteral("[LINE#] [Table2.Yil]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(allTexts(), (QStringList{"Ali@0,0", "G 2023@200,0", "1 2023@200,20", "G 2024@200,40",
+                                          "1 2024@200,60", "Berna@0,80", "Cem@0,100", "G 2024@200,100",
+                                          "1 2024@200,120", "Derya@0,140", "Emre@0,160", "G 2022@200,160",
+                                          "1 2022@200,180"}));
+    }
+
     void pageColumns()
     {
         TqpPage *p = page();
@@ -683,7 +959,12 @@ private slots:
         QTest::newRow("data that never ends") << QStringLiteral("endless") << int(qpMsgPageLimit);
         QTest::newRow("a million records, footer fills the page") << QStringLiteral("noRoom") << int(qpMsgNoRoom);
         QTest::newRow("script that does not compile") << QStringLiteral("badScript") << int(qpMsgScriptError);
-        QTest::newRow("a sub-report") << QStringLiteral("subReport") << int(qpMsgSubReports);
+        QTest::newRow("a sub-report of a missing page") << QStringLiteral("subMissing") << int(qpMsgSubPageMissing);
+        QTest::newRow("a sub-report of its own page") << QStringLiteral("subOwnPage") << int(qpMsgSubPageLoop);
+        QTest::newRow("sub-reports in a circle of pages") << QStringLiteral("subCycle") << int(qpMsgSubPageLoop);
+        QTest::newRow("a sub-report band taller than a page") << QStringLiteral("subTooTall") << int(qpMsgNoRoom);
+        QTest::newRow("two sub-reports of one page in a band") << QStringLiteral("subTwice")
+                                                               << int(qpMsgSubPageTwice);
     }
     void badTemplatesEndWithAnError()
     {
@@ -720,13 +1001,23 @@ private slots:
             band(p, btPageFooter, 500, kSheetHeight, QStringLiteral("SayfaSonu"));
         } else if (kind == QLatin1String("badScript")) {
             data->Script = QStringList{QStringLiteral("if then")};
-        } else if (kind == QLatin1String("subReport")) {
-            auto *sub = new TqpSubReportView;
-            sub->Name = QStringLiteral("Alt");
-            sub->SetBounds(10, 42, 100, 10);
-            sub->SubPage = 1;
-            p->Items.append(sub);
-            page(); // the page it shows
+        } else if (kind == QLatin1String("subMissing")) {
+            subReport(p, data, 5);
+        } else if (kind == QLatin1String("subOwnPage")) {
+            subReport(p, data, 0);
+        } else if (kind == QLatin1String("subCycle")) {
+            subReport(p, data, 1);
+            TqpPage *second = page();
+            subReport(second, band(second, btMasterData, 0, 20, QStringLiteral("Veri2"), QStringLiteral("1")), 0);
+        } else if (kind == QLatin1String("subTooTall")) {
+            subReport(p, data, 1);
+            listPage(1, 2 * kSheetHeight, QStringLiteral("Uzun"));
+        } else if (kind == QLatin1String("subTwice")) {
+            subReport(p, data, 1);
+            subReport(p, data, 1, 200);
+            TqpPage *second = page();
+            text(second, band(second, btMasterData, 0, 20, QStringLiteral("Veri2"), QStringLiteral("1")),
+                 QStringLiteral("İki"));
         }
         build();
         if (message)
