@@ -50,6 +50,7 @@ void TDataSet::Open()
         throw;
     }
     m_records = std::move(records);
+    m_detailIndex.clear();
     m_state = dsBrowse;
     rebuildView();
     setCurrent(0);
@@ -65,6 +66,7 @@ void TDataSet::Close()
     InternalClose();
     m_state = dsInactive;
     m_records.clear();
+    m_detailIndex.clear();
     m_view.clear();
     m_cur = -1;
     m_buffer.clear();
@@ -268,19 +270,23 @@ double TDataSet::MaxValue(const QString &fieldName) const
 
 // ---------------------------------------------------------------- view
 
-bool TDataSet::recordVisible(const Record &rec) const
+// The master's field the link follows, and the detail's stored column it is
+// compared with; null when the link shows no record at all.
+const TField *TDataSet::masterLink(int &column) const
 {
-    if (m_masterSource) {
-        TDataSet *master = m_masterSource->DataSet();
-        if (!master || !master->Active() || master->IsEmpty())
-            return false;
-        const TField *mf = master->FindField(MasterFields);
-        const TField *df = FindField(IndexFieldNames.isEmpty() ? MasterFields : IndexFieldNames);
-        if (!mf || !df || df->Calculated())
-            return false;
-        if (compareValues(rec.data.value(m_fieldColumn[df->Index()]), mf->Value()) != 0)
-            return false;
-    }
+    TDataSet *master = m_masterSource->DataSet();
+    if (!master || !master->Active() || master->IsEmpty())
+        return nullptr;
+    const TField *mf = master->FindField(MasterFields);
+    const TField *df = FindField(IndexFieldNames.isEmpty() ? MasterFields : IndexFieldNames);
+    if (!mf || !df || df->Calculated())
+        return nullptr;
+    column = m_fieldColumn[df->Index()];
+    return mf;
+}
+
+bool TDataSet::passesFilter(const Record &rec) const
+{
     if (!m_filtered || !m_filter)
         return true;
     const std::vector<int> &used = m_filter->fields();
@@ -301,10 +307,27 @@ void TDataSet::rebuildView()
 {
     recordsChanged();
     m_view.clear();
-    m_view.reserve(m_records.size());
-    for (int i = 0; i < int(m_records.size()); ++i)
-        if (recordVisible(m_records[i]))
-            m_view.push_back(i);
+    if (!m_masterSource) {
+        m_view.reserve(m_records.size());
+        for (int i = 0; i < int(m_records.size()); ++i)
+            if (passesFilter(m_records[i]))
+                m_view.push_back(i);
+    } else if (int col = -1; const TField *mf = masterLink(col)) {
+        // A report follows the master through every record, so the rows of a
+        // link value are looked up, not searched for among all the rows.
+        const QVariant key = mf->Value();
+        const std::vector<int> *rows = m_detailIndex.rowsFor(key, col, int(m_records.size()),
+                                                             [&](int i) { return m_records[i].data.value(col); });
+        if (rows) {
+            for (int i : *rows)
+                if (passesFilter(m_records[i]))
+                    m_view.push_back(i);
+        } else {
+            for (int i = 0; i < int(m_records.size()); ++i)
+                if (compareValues(m_records[i].data.value(col), key) == 0 && passesFilter(m_records[i]))
+                    m_view.push_back(i);
+        }
+    }
     // A detail is ordered by its index field; records stay in arrival order otherwise.
     const TField *order = IndexFieldNames.isEmpty() ? nullptr : FindField(IndexFieldNames);
     if (order && !order->Calculated() && m_fieldColumn[order->Index()] != KeyColumn()) {
@@ -518,14 +541,15 @@ void TDataSet::Post()
         if (m_fieldColumn[i] >= 0 && m_fields[i]->IsBlob() && kept[m_fieldColumn[i]].isValid())
             kept[m_fieldColumn[i]] = true;
     Record rec{id, PackedRow::pack(kept)};
-    if (!inserting) {
-        const int old = findRecordIndex(id);
-        if (old >= 0)
-            m_records.erase(m_records.begin() + old);
-    }
+    const int old = inserting ? -1 : findRecordIndex(id);
+    if (old >= 0)
+        m_records.erase(m_records.begin() + old);
+    // A table without a key keeps its records in order of arrival, so an
+    // edited record stays where it was, as it is read back from the file.
     const int key = KeyColumn();
-    const int at = insertPositionFor(key >= 0 ? kept[key] : QVariant());
+    const int at = key < 0 && old >= 0 ? old : insertPositionFor(key >= 0 ? kept[key] : QVariant());
     m_records.insert(m_records.begin() + at, std::move(rec));
+    m_detailIndex.clear(); // positions moved
 
     m_state = dsBrowse;
     m_insertPos = -1;
@@ -564,6 +588,7 @@ void TDataSet::Delete()
     const qint64 id = m_records[m_view[pos]].id;
     InternalDelete(id);
     m_records.erase(m_records.begin() + m_view[pos]);
+    m_detailIndex.clear(); // positions moved
     m_state = dsBrowse;
     rebuildView();
     setCurrent(pos);

@@ -4,6 +4,7 @@
 // master link. The records live in memory in their stored order; a subclass
 // reads them from and writes them to storage.
 
+#include "detail_index.h"
 #include "field.h"
 #include "packed_row.h"
 
@@ -185,7 +186,8 @@ private:
     void checkEditing() const;
     void createFields(const QList<TColumnDef> &columns);
     void rebuildView();
-    bool recordVisible(const Record &rec) const;
+    const TField *masterLink(int &column) const;
+    bool passesFilter(const Record &rec) const;
     int findRecordIndex(qint64 id) const;
     int insertPositionFor(const QVariant &key) const;
     void setCurrent(int viewPos);
@@ -222,6 +224,7 @@ private:
     TFilterOptions m_filterOptions = 0;
 
     TDataSource *m_masterSource = nullptr;
+    TDetailIndex m_detailIndex;    // link value -> positions in m_records
     QMetaObject::Connection m_masterConnection;
     int m_disableCount = 0;
     quint64 m_recordsVersion = 0;

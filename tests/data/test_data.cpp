@@ -476,6 +476,170 @@ private slots:
         }
     }
 
+    // The detail must show exactly the rows of the master's record, in the
+    // order they arrived, after every kind of change to the detail rows.
+    void duesFollowTheMemberThroughChanges()
+    {
+        auto members = openTable(dir(), QStringLiteral("Uye.db"));
+        for (int no : {1, 2, 3})
+            addMember(*members, no, QStringLiteral("Üye %1").arg(no));
+        TDataSource source;
+        source.setDataSet(members.get());
+        auto dues = openTable(dir(), QStringLiteral("Aidat.db"));
+        dues->MasterFields = QStringLiteral("KayitNo");
+        dues->IndexFieldNames = QStringLiteral("KayitNo");
+        dues->setMasterSource(&source);
+        TField *year = nullptr, *key = nullptr;
+        auto findFields = [&] { // a reopened cursor has new fields
+            year = dues->FieldByName(QStringLiteral("Yil"));
+            key = dues->FieldByName(QStringLiteral("KayitNo"));
+        };
+        findFields();
+        // Posts a year while the master stands on `member`; `owner` moves it elsewhere.
+        auto post = [&](int member, const QString &y, double owner = 0) {
+            members->setRecNo(member);
+            dues->Append();
+            if (owner)
+                key->setAsFloat(owner);
+            year->setAsString(y);
+            dues->Post();
+        };
+        auto atYear = [&](int member, const QString &y) {
+            members->setRecNo(member);
+            for (dues->First(); !dues->Eof() && year->AsString() != y; dues->Next()) {}
+            QCOMPARE(year->AsString(), y);
+        };
+        // Walks the members the way a report does and lists each one's dues.
+        auto byMember = [&] {
+            QStringList out;
+            for (members->First(); !members->Eof(); members->Next()) {
+                QStringList years;
+                for (dues->First(); !dues->Eof(); dues->Next())
+                    years << year->AsString();
+                out << members->FieldByName(QStringLiteral("KayitNo"))->AsString() + QLatin1Char(':') + years.join(QLatin1Char(','));
+            }
+            return out;
+        };
+        const QList<std::tuple<const char *, std::function<void()>, QStringList>> steps{
+            {"posted for the current member",
+             [&] { post(1, "2020"); post(2, "2021"); post(1, "2022"); },
+             {"1:2020,2022", "2:2021", "3:"}},
+            {"posted for another member", [&] { post(1, "2023", 3); }, {"1:2020,2022", "2:2021", "3:2023"}},
+            {"key edited to another member",
+             [&] {
+                 atYear(1, "2022");
+                 dues->Edit();
+                 key->setAsFloat(2);
+                 dues->Post();
+                 QCOMPARE(dues->RecordCount(), 1);
+             },
+             {"1:2020", "2:2021,2022", "3:2023"}},
+            {"other field edited", [&] { atYear(2, "2021"); dues->Edit(); dues->FieldByName(QStringLiteral("Odeyen"))->setAsString(QStringLiteral("Şükrü")); dues->Post(); },
+             {"1:2020", "2:2021,2022", "3:2023"}},
+            {"deleted", [&] { atYear(1, "2020"); dues->Delete(); QVERIFY(dues->IsEmpty()); }, {"1:", "2:2021,2022", "3:2023"}},
+            {"filter on top of the link",
+             [&] {
+                 dues->setFilter(QStringLiteral("[Yil]<>'2021'"));
+                 dues->setFiltered(true);
+             },
+             {"1:", "2:2022", "3:2023"}},
+            {"posted while filtered", [&] { post(2, "2024"); post(2, "2021"); }, {"1:", "2:2022,2024", "3:2023"}},
+            {"filter off", [&] { dues->setFiltered(false); }, {"1:", "2:2021,2022,2024,2021", "3:2023"}},
+            {"table re-read", [&] { dues->Close(); dues->Open(); findFields(); }, {"1:", "2:2021,2022,2024,2021", "3:2023"}},
+            {"another cursor on the file",
+             [&] {
+                 dues = openTable(dir(), QStringLiteral("Aidat.db"));
+                 dues->MasterFields = dues->IndexFieldNames = QStringLiteral("KayitNo");
+                 dues->setMasterSource(&source);
+                 findFields();
+             },
+             {"1:", "2:2021,2022,2024,2021", "3:2023"}},
+        };
+        for (const auto &[name, step, expected] : steps) {
+            step();
+            const QStringList seen = byMember();
+            QVERIFY2(seen == expected, qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(name), seen.join(QLatin1String(" | ")))));
+        }
+    }
+
+    // The link compares keys as stored values: texts letter for letter (no
+    // Turkish case folding), numbers by value, and a text against a number
+    // as it always has.
+    void linkComparesKeys_data()
+    {
+        QTest::addColumn<int>("masterType");
+        QTest::addColumn<int>("detailType");
+        QTest::addColumn<QVariantList>("masterKeys");
+        QTest::addColumn<QVariantList>("detailKeys");
+        QTest::addColumn<QStringList>("expected"); // detail rows (by position) per master row
+        const QVariant none;
+        QTest::newRow("Turkish letters")
+            << int(ftString) << int(ftString) << QVariantList{"Işık", "IŞIK", "ışık", "İzmir", "izmir"}
+            << QVariantList{"ışık", "İzmir", "Işık", "izmir", "IŞIK", "Işık", "IsIk", "Izmir"}
+            << QStringList{"3,6", "5", "1", "2", "4"};
+        QTest::newRow("numbers") << int(ftFloat) << int(ftFloat) << QVariantList{1.0, 2.5, 0.0, 10.0}
+                                 << QVariantList{2.5, 1.0, 10.0, 1.0, 0.0, none, 100.0}
+                                 << QStringList{"2,4", "1", "5", "3"};
+        QTest::newRow("no key") << int(ftFloat) << int(ftFloat) << QVariantList{none, 7.0}
+                                << QVariantList{none, 7.0, none} << QStringList{"1,3", "2"};
+        QTest::newRow("number master, text detail")
+            << int(ftFloat) << int(ftString) << QVariantList{1.0, 2.0, none} << QVariantList{"1", "2", "x", none}
+            << QStringList{"1,3", "2,3", "4"};
+        QTest::newRow("text master, number detail")
+            << int(ftString) << int(ftFloat) << QVariantList{"1", "x", none} << QVariantList{1.0, 2.0, none}
+            << QStringList{"1", "1,2", "3"};
+        QTest::newRow("dates") << int(ftDate) << int(ftDate)
+                               << QVariantList{QDate(2024, 2, 29), QDate(2023, 1, 1)}
+                               << QVariantList{QDate(2023, 1, 1), QDate(2024, 2, 29), QDate(2023, 1, 1)}
+                               << QStringList{"2", "1,3"};
+    }
+    void linkComparesKeys()
+    {
+        QFETCH(int, masterType);
+        QFETCH(int, detailType);
+        QFETCH(QVariantList, masterKeys);
+        QFETCH(QVariantList, detailKeys);
+        QFETCH(QStringList, expected);
+        TTable::CreateTable(path(QStringLiteral("Ana.db")), {{"Kod", TFieldType(masterType), 20}}, -1);
+        TTable::CreateTable(path(QStringLiteral("Alt.db")), {{"Kod", TFieldType(detailType), 20}, {"Sira", ftString, 5}}, -1);
+        auto open = [&](const char *file) {
+            auto t = std::make_unique<TTable>();
+            t->DatabaseName = dir();
+            t->TableName = QString::fromLatin1(file);
+            t->Open();
+            return t;
+        };
+        auto master = open("Ana.db");
+        for (const QVariant &k : masterKeys) {
+            master->Append();
+            master->FieldByName(QStringLiteral("Kod"))->setValue(k);
+            master->Post();
+        }
+        TDataSource source;
+        source.setDataSet(master.get());
+        auto detail = open("Alt.db");
+        detail->MasterFields = QStringLiteral("Kod");
+        detail->setMasterSource(&source);
+        for (int i = 0; i < detailKeys.size(); ++i) {
+            detail->Append();
+            detail->FieldByName(QStringLiteral("Kod"))->setValue(detailKeys[i]);
+            detail->FieldByName(QStringLiteral("Sira"))->setAsString(QString::number(i + 1));
+            detail->Post();
+        }
+        for (int pass = 0; pass < 2; ++pass) { // as posted, then as read back
+            QStringList seen;
+            for (master->First(); !master->Eof(); master->Next()) {
+                QStringList rows;
+                for (detail->First(); !detail->Eof(); detail->Next())
+                    rows << detail->FieldByName(QStringLiteral("Sira"))->AsString();
+                seen << rows.join(QLatin1Char(','));
+            }
+            QVERIFY2(seen == expected, qPrintable(seen.join(QLatin1String(" | "))));
+            detail->Close();
+            detail->Open();
+        }
+    }
+
     // What a view needs to tell a move from a change of the records.
     void recordsVersionTellsMovesFromChanges()
     {
