@@ -50,7 +50,6 @@ void TDataSet::Open()
         throw;
     }
     m_records = std::move(records);
-    m_detailIndex.clear();
     m_state = dsBrowse;
     rebuildView();
     setCurrent(0);

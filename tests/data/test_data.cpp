@@ -545,7 +545,21 @@ private slots:
              {"1:", "2:2022", "3:2023"}},
             {"posted while filtered", [&] { post(2, "2024"); post(2, "2021"); }, {"1:", "2:2022,2024", "3:2023"}},
             {"filter off", [&] { dues->setFiltered(false); }, {"1:", "2:2021,2022,2024,2021", "3:2023"}},
-            {"table re-read", [&] { dues->Close(); dues->Open(); findFields(); }, {"1:", "2:2021,2022,2024,2021", "3:2023"}},
+            {"table re-read after another program wrote",
+             [&] {
+                 dues->Close();
+                 auto other = openTable(dir(), QStringLiteral("Aidat.db"));
+                 other->setRecNo(3);
+                 QCOMPARE(other->FieldByName(QStringLiteral("Yil"))->AsString(), QStringLiteral("2023"));
+                 other->Delete();
+                 other->Append();
+                 other->FieldByName(QStringLiteral("KayitNo"))->setAsFloat(1);
+                 other->FieldByName(QStringLiteral("Yil"))->setAsString(QStringLiteral("2025"));
+                 other->Post();
+                 dues->Open();
+                 findFields();
+             },
+             {"1:2025", "2:2021,2022,2024,2021", "3:"}},
             {"another cursor on the file",
              [&] {
                  dues = openTable(dir(), QStringLiteral("Aidat.db"));
@@ -553,7 +567,7 @@ private slots:
                  dues->setMasterSource(&source);
                  findFields();
              },
-             {"1:", "2:2021,2022,2024,2021", "3:2023"}},
+             {"1:2025", "2:2021,2022,2024,2021", "3:"}},
         };
         for (const auto &[name, step, expected] : steps) {
             step();
