@@ -1,6 +1,9 @@
 // Member table at 100 000 members: open, letter filter on and off, a durable
-// new member, and the peak memory of the whole run.
+// new member, and the peak memory of the whole run. Then a walk over the
+// members with their dues following, at two sizes, to show it grows with
+// the members only.
 #include "member_generator.h"
+#include "data_source.h"
 #include "member_store.h"
 #include "table.h"
 
@@ -16,6 +19,38 @@ namespace {
 const int kMembers = 100000;
 
 double ms(QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+
+// Every member once, reading each of the member's 10 dues rows, as a
+// report with a dues sub-report does.
+void walkWithDues(int count)
+{
+    QTemporaryDir dir;
+    MemberStore::PrepareWorkingFolder(dir.path());
+    generateMembers(QDir(dir.path()).filePath(QStringLiteral("Uye.db")), count);
+    generateDues(QDir(dir.path()).filePath(QStringLiteral("Aidat.db")), count, 10);
+    auto open = [&](TTable &t, const char *file) {
+        t.DatabaseName = dir.path();
+        t.TableName = QString::fromLatin1(file);
+        MemberStore::ConfigureTable(t);
+        t.Open();
+    };
+    TTable members, dues;
+    open(members, "Uye.db");
+    open(dues, "Aidat.db");
+    TDataSource source;
+    source.setDataSet(&members);
+    dues.MasterFields = dues.IndexFieldNames = QStringLiteral("KayitNo");
+    dues.setMasterSource(&source);
+    QElapsedTimer t;
+    t.start();
+    long rows = 0;
+    for (members.First(); !members.Eof(); members.Next())
+        for (dues.First(); !dues.Eof(); dues.Next())
+            rows += dues.FieldByName(QStringLiteral("Yil"))->AsString().isEmpty() ? 0 : 1;
+    const double took = ms(t);
+    std::printf("members walked with their dues following, %d members, %ld dues rows: %.1f ms (%.1f us per member)\n",
+                count, rows, took, took * 1000.0 / count);
+}
 
 } // namespace
 
@@ -72,6 +107,9 @@ int main(int argc, char **argv)
         worst = std::max(worst, took);
     }
     std::printf("Last + Append + Post (durable), mean of %d: %.1f ms, worst %.1f ms (target 20 ms)\n", posts, total / posts, worst);
+
+    walkWithDues(1000);
+    walkWithDues(4000);
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
