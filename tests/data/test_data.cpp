@@ -32,6 +32,16 @@ std::unique_ptr<TTable> openTable(const QString &dir, const QString &file, int l
     return t;
 }
 
+// The dues table following the members shown through `members`.
+std::unique_ptr<TTable> openDues(const QString &dir, TDataSource &members)
+{
+    auto dues = openTable(dir, QStringLiteral("Aidat.db"));
+    dues->MasterFields = QStringLiteral("KayitNo");
+    dues->IndexFieldNames = QStringLiteral("KayitNo");
+    dues->setMasterSource(&members);
+    return dues;
+}
+
 void addMember(TTable &t, double no, const QString &name)
 {
     t.Append();
@@ -451,10 +461,7 @@ private slots:
         addMember(*members, 2, QStringLiteral("Veli"));
         TDataSource source;
         source.setDataSet(members.get());
-        auto dues = openTable(dir(), QStringLiteral("Aidat.db"));
-        dues->MasterFields = QStringLiteral("KayitNo");
-        dues->IndexFieldNames = QStringLiteral("KayitNo");
-        dues->setMasterSource(&source);
+        auto dues = openDues(dir(), source);
         QCOMPARE(dues->RecordCount(), 0);
         for (const char *year : {"2023", "2024"}) {
             dues->Append(); // the link field comes from the master
@@ -485,10 +492,7 @@ private slots:
             addMember(*members, no, QStringLiteral("Üye %1").arg(no));
         TDataSource source;
         source.setDataSet(members.get());
-        auto dues = openTable(dir(), QStringLiteral("Aidat.db"));
-        dues->MasterFields = QStringLiteral("KayitNo");
-        dues->IndexFieldNames = QStringLiteral("KayitNo");
-        dues->setMasterSource(&source);
+        auto dues = openDues(dir(), source);
         TField *year = nullptr, *key = nullptr;
         auto findFields = [&] { // a reopened cursor has new fields
             year = dues->FieldByName(QStringLiteral("Yil"));
@@ -562,9 +566,7 @@ private slots:
              {"1:2025", "2:2021,2022,2024,2021", "3:"}},
             {"another cursor on the file",
              [&] {
-                 dues = openTable(dir(), QStringLiteral("Aidat.db"));
-                 dues->MasterFields = dues->IndexFieldNames = QStringLiteral("KayitNo");
-                 dues->setMasterSource(&source);
+                 dues = openDues(dir(), source);
                  findFields();
              },
              {"1:2025", "2:2021,2022,2024,2021", "3:"}},
