@@ -1,5 +1,7 @@
 #include "picture_reader.h"
 
+#include "picture.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
@@ -18,9 +20,9 @@ QImage ReadPicture(const QByteArray &bytes, const std::function<void(int)> &prog
     QImageReader probe(&buffer);
     const QSize size = probe.size();
     if (!progress || probe.format() != "jpeg" || !size.isValid() || !probe.supportsOption(QImageIOHandler::ClipRect)) {
-        buffer.seek(0);
-        QImageReader reader(&buffer);
-        return reader.read();
+        TPicture picture;
+        picture.LoadFromData(bytes);
+        return picture.ToImage();
     }
     QImage picture(size, QImage::Format_RGB32);
     picture.fill(Qt::white);

@@ -1,10 +1,20 @@
-// libFuzzer target: the metafile reader and player. Any bytes must end in a
-// refused metafile or a playback that stays inside the data and the target:
-// no crash, no hang, no out-of-bounds access, no runaway allocation.
+// libFuzzer target: the metafile decoders (libemf2svg for enhanced
+// metafiles, libwmf for Windows metafiles) and the drawing of what they make
+// through Qt SVG. Any bytes must end in a refused metafile, a metafile that
+// draws as an outline, or a drawing inside the target: no crash, no hang,
+// no out-of-bounds access, no runaway allocation.
+//
+// Seeds in corpus/metafile: logo.emf and logo.wmf are the test fixtures
+// made with LibreOffice (tests/platform/fixtures/README.md); emf_* and
+// wmf_placeable are small metafiles holding one bitmap record, written out
+// by hand; wmf_palette_count_overflow and wmf_bitmap_header_size_huge are
+// inputs that made libwmf allocate gigabytes or spin, before the records
+// were checked ahead of conversion.
 
 #include "platform/graphics/metafile.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QtGlobal>
@@ -13,6 +23,12 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
+    // Text records are drawn with fonts, which need the application object.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz_metafile";
+    static char *argv[] = {name, nullptr};
+    new QGuiApplication(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     return 0;
 }
