@@ -57,6 +57,8 @@ FUZZ_SECONDS ?= 120
 PICTURE_FUZZ_SECONDS ?= 600
 FUZZ_TARGETS = fuzz_parser fuzz_script fuzz_metafile fuzz_picture fuzz_rtf fuzz_template fuzz_prepared
 FUZZ_RUN = $(FUZZ_BUILD)/tests/fuzz
+# clang and its libFuzzer runtime are needed here only.
+fuzz: PACKAGES += clang libclang-rt-14-dev
 fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || cmake -S . -B $(FUZZ_BUILD) -G Ninja -DZELVAN_FUZZ=ON \
 	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo

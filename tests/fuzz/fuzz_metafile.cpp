@@ -11,10 +11,10 @@
 // inputs that made libwmf allocate gigabytes or spin, before the records
 // were checked ahead of conversion.
 
+#include "fuzz_gui.h"
 #include "platform/graphics/metafile.h"
 
 #include <QByteArray>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QtGlobal>
@@ -23,12 +23,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    // Text records are drawn with fonts, which need the application object.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_metafile";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
+    qpFuzzStartGui("fuzz_metafile");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     return 0;
 }

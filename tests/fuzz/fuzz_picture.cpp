@@ -9,10 +9,10 @@
 // metafile fixtures, and wmf_palette_oom, an input that made libwmf
 // allocate gigabytes before the records were checked ahead of conversion.
 
+#include "fuzz_gui.h"
 #include "platform/graphics/picture.h"
 
 #include <QByteArray>
-#include <QGuiApplication>
 #include <QImage>
 #include <QtGlobal>
 #include <cstddef>
@@ -21,11 +21,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_picture";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
+    qpFuzzStartGui("fuzz_picture");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     return 0;
 }
