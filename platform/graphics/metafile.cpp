@@ -62,9 +62,11 @@ QSizeF placeableSize(const QByteArray &b)
 }
 
 // A device-independent bitmap header at `at`, inside the record ending at
-// `end`: a known header, colour depth and pixel layout, and a size that
-// leaves the pixels still allowed (`budget`) positive.
-bool bitmapAcceptable(const QByteArray &b, qint64 at, qint64 end, qint64 &budget)
+// `end`: a known header, colour depth and pixel layout, a positive width, a
+// height that is positive too unless `topDown` bitmaps are allowed (libwmf
+// sizes its buffers from the signed values), and a size that leaves the
+// pixels still allowed (`budget`) positive.
+bool bitmapAcceptable(const QByteArray &b, qint64 at, qint64 end, bool topDown, qint64 &budget)
 {
     if (at < 0 || end > b.size() || at + 12 > end)
         return false;
@@ -77,8 +79,10 @@ bool bitmapAcceptable(const QByteArray &b, qint64 at, qint64 end, qint64 &budget
         h = u16(b, at + 6);
         bits = u16(b, at + 10);
     } else if ((header == 40 || header == 52 || header == 56 || header == 108 || header == 124) && at + header <= end) {
-        w = std::abs(qint64(i32(b, at + 4)));
-        h = std::abs(qint64(i32(b, at + 8)));
+        w = i32(b, at + 4);
+        h = i32(b, at + 8);
+        if (topDown)
+            h = std::abs(h);
         bits = u16(b, at + 14);
         compression = u32(b, at + 16);
         colours = u32(b, at + 32); // the palette is allocated as this says, too
@@ -120,6 +124,17 @@ bool enhancedRecordsAcceptable(const QByteArray &b)
         const qint64 size = u32(b, off + 4);
         if (size < 8 || size % 4 != 0 || size > b.size() - off)
             return false;
+        // The header record's description and pixel format lie inside it;
+        // libemf2svg reads the description up to its closing null wherever
+        // its offset points, whatever its length says.
+        if (type == 1) {
+            const auto inside = [&](qint64 at, qint64 length) { return at >= 88 && at <= size && length <= size - at; };
+            const qint64 text = u32(b, off + 64), textLength = qint64(u32(b, off + 60)) * 2;
+            if (text != 0 && !(textLength >= 2 && inside(text, textLength) && u16(b, off + text + textLength - 2) == 0))
+                return false;
+            if (size >= 100 && u32(b, off + 88) != 0 && !inside(u32(b, off + 92), u32(b, off + 88)))
+                return false;
+        }
         const BitmapFields fields = bitmapFields(type);
         for (int i = 0; i < fields.count; ++i) {
             const qint64 field = fields.at[i];
@@ -128,7 +143,7 @@ bool enhancedRecordsAcceptable(const QByteArray &b)
             const qint64 at = u32(b, off + field), length = u32(b, off + field + 4);
             if (length == 0)
                 continue; // a raster operation without a source bitmap
-            if (at > size || length > size - at || !bitmapAcceptable(b, off + at, off + at + length, budget))
+            if (at > size || length > size - at || !bitmapAcceptable(b, off + at, off + at + length, true, budget))
                 return false;
         }
         if (type == 14) // the end record
@@ -169,7 +184,7 @@ bool windowsRecordsAcceptable(const QByteArray &b)
             return false; // device-dependent bitmaps of the oldest metafiles
         default: break;
         }
-        if (bitmap >= 0 && !bitmapAcceptable(b, off + bitmap, off + size, budget))
+        if (bitmap >= 0 && !bitmapAcceptable(b, off + bitmap, off + size, false, budget))
             return false;
         off += size;
     }

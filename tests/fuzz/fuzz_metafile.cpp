@@ -5,11 +5,13 @@
 // no out-of-bounds access, no runaway allocation.
 //
 // Seeds in corpus/metafile: logo.emf and logo.wmf are the test fixtures
-// made with LibreOffice (tests/platform/fixtures/README.md); emf_* and
-// wmf_placeable are small metafiles holding one bitmap record, written out
-// by hand; wmf_palette_count_overflow and wmf_bitmap_header_size_huge are
-// inputs that made libwmf allocate gigabytes or spin, before the records
-// were checked ahead of conversion.
+// made with LibreOffice (tests/platform/fixtures/README.md);
+// emf_mapping_bitblt, emf_stretchdibits and wmf_placeable are small
+// metafiles holding one bitmap record, written out by hand; the other wmf_*
+// files are inputs that made libwmf allocate gigabytes or spin (a palette
+// count, a bitmap header size, the largest record in the header, a negative
+// bitmap width) and emf_description_offset_outside one that made libemf2svg
+// read past the data, before the records were checked ahead of conversion.
 
 #include "fuzz_gui.h"
 #include "platform/graphics/metafile.h"
