@@ -128,6 +128,8 @@ bool enhancedRecordsAcceptable(const QByteArray &b)
         // libemf2svg reads the description up to its closing null wherever
         // its offset points, whatever its length says.
         if (type == 1) {
+            if (size < kEmfHeader)
+                return false;
             const auto inside = [&](qint64 at, qint64 length) { return at >= 88 && at <= size && length <= size - at; };
             const qint64 text = u32(b, off + 64), textLength = qint64(u32(b, off + 60)) * 2;
             if (text != 0 && !(textLength >= 2 && inside(text, textLength) && u16(b, off + text + textLength - 2) == 0))

@@ -11,7 +11,8 @@
 // files are inputs that made libwmf allocate gigabytes or spin (a palette
 // count, a bitmap header size, the largest record in the header, a negative
 // bitmap width) and emf_description_offset_outside one that made libemf2svg
-// read past the data, before the records were checked ahead of conversion.
+// read past the data, before the records were checked ahead of conversion;
+// emf_second_header_record_short found a fault in that check.
 
 #include "fuzz_gui.h"
 #include "platform/graphics/metafile.h"
