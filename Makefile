@@ -69,9 +69,9 @@ fuzz: deps
 	  $(FUZZ_BUILD)/corpus-parser tests/fuzz/corpus/parser
 	$(FUZZ_RUN)/fuzz_script -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=$(FUZZ_BUILD)/crashes/script- \
 	  $(FUZZ_BUILD)/corpus-script tests/fuzz/corpus/script
-	ASAN_OPTIONS=quarantine_size_mb=64 $(FUZZ_RUN)/fuzz_metafile -max_total_time=$(PICTURE_FUZZ_SECONDS) -timeout=60 -rss_limit_mb=2048 \
+	ASAN_OPTIONS=quarantine_size_mb=64 LSAN_OPTIONS=suppressions=tests/fuzz/lsan.supp $(FUZZ_RUN)/fuzz_metafile -max_total_time=$(PICTURE_FUZZ_SECONDS) -timeout=60 -rss_limit_mb=2048 \
 	  -artifact_prefix=$(FUZZ_BUILD)/crashes/metafile- $(FUZZ_BUILD)/corpus-metafile tests/fuzz/corpus/metafile
-	ASAN_OPTIONS=quarantine_size_mb=64 $(FUZZ_RUN)/fuzz_picture -max_total_time=$(PICTURE_FUZZ_SECONDS) -timeout=60 -rss_limit_mb=2048 \
+	ASAN_OPTIONS=quarantine_size_mb=64 LSAN_OPTIONS=suppressions=tests/fuzz/lsan.supp $(FUZZ_RUN)/fuzz_picture -max_total_time=$(PICTURE_FUZZ_SECONDS) -timeout=60 -rss_limit_mb=2048 \
 	  -artifact_prefix=$(FUZZ_BUILD)/crashes/picture- $(FUZZ_BUILD)/corpus-picture tests/fuzz/corpus/picture
 
 bench: build

@@ -128,7 +128,8 @@ bool enhancedRecordsAcceptable(const QByteArray &b)
         // libemf2svg reads the description up to its closing null wherever
         // its offset points, whatever its length says.
         if (type == 1) {
-            if (size < kEmfHeader)
+            // libemf2svg walks as many bytes as the header's size says.
+            if (size < kEmfHeader || u32(b, off + 48) > b.size())
                 return false;
             const auto inside = [&](qint64 at, qint64 length) { return at >= 88 && at <= size && length <= size - at; };
             const qint64 text = u32(b, off + 64), textLength = qint64(u32(b, off + 60)) * 2;
@@ -152,7 +153,7 @@ bool enhancedRecordsAcceptable(const QByteArray &b)
             return true;
         off += size;
     }
-    return true;
+    return false; // no end record: libemf2svg would read on
 }
 
 bool windowsRecordsAcceptable(const QByteArray &b)

@@ -6,8 +6,11 @@
 //
 // Seeds in corpus/picture: one tiny file of each raster format, made with
 // ImageMagick (`convert -size 3x2 xc:red photo.jpg` and so on), the
-// metafile fixtures, and wmf_palette_oom, an input that made libwmf
-// allocate gigabytes before the records were checked ahead of conversion.
+// metafile fixtures, and inputs that stopped earlier runs: wmf_palette_oom
+// (libwmf allocating gigabytes), png_text_chunk_past_the_end (the PNG
+// reader spending minutes on a chunk longer than the file),
+// emf_tall_frame_slow_draw (a frame drawn at full size) and
+// emf_header_size_past_the_data (libemf2svg reading past the data).
 
 #include "fuzz_gui.h"
 #include "platform/graphics/picture.h"
