@@ -49,14 +49,31 @@ test-sanitize: configure
 	if [ -n "$$targets" ]; then cmake --build $(ASAN_BUILD) -j $(JOBS) --target $$targets; fi
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest -L sanitize --output-on-failure -j $(JOBS)
 
-# libFuzzer runs of the expression parser and the script compiler (clang,
-# libclang-rt-14-dev); FUZZ_SECONDS per target. Not part of `make test`.
+# libFuzzer targets, built by CMake with clang in their own folder (every
+# library they link follows the normal build's lists). The parser and script
+# targets run FUZZ_SECONDS each, the picture targets (metafile decoders,
+# picture recognition) PICTURE_FUZZ_SECONDS each. Not part of `make test`.
+FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
-fuzz:
-	tests/fuzz/build.sh build-fuzz
-	@mkdir -p build-fuzz/corpus-parser build-fuzz/corpus-script build-fuzz/crashes
-	build-fuzz/fuzz_parser -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=build-fuzz/crashes/parser- build-fuzz/corpus-parser tests/fuzz/corpus/parser
-	build-fuzz/fuzz_script -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=build-fuzz/crashes/script- build-fuzz/corpus-script tests/fuzz/corpus/script
+PICTURE_FUZZ_SECONDS ?= 600
+FUZZ_TARGETS = fuzz_parser fuzz_script fuzz_metafile fuzz_picture fuzz_rtf fuzz_template fuzz_prepared
+FUZZ_RUN = $(FUZZ_BUILD)/tests/fuzz
+# clang and its libFuzzer runtime are needed here only.
+fuzz: PACKAGES += clang libclang-rt-14-dev
+fuzz: deps
+	@[ -f $(FUZZ_BUILD)/build.ninja ] || cmake -S . -B $(FUZZ_BUILD) -G Ninja -DZELVAN_FUZZ=ON \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@mkdir -p $(FUZZ_BUILD)/crashes $(FUZZ_BUILD)/corpus-parser $(FUZZ_BUILD)/corpus-script \
+	  $(FUZZ_BUILD)/corpus-metafile $(FUZZ_BUILD)/corpus-picture
+	$(FUZZ_RUN)/fuzz_parser -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=$(FUZZ_BUILD)/crashes/parser- \
+	  $(FUZZ_BUILD)/corpus-parser tests/fuzz/corpus/parser
+	$(FUZZ_RUN)/fuzz_script -max_total_time=$(FUZZ_SECONDS) -timeout=10 -artifact_prefix=$(FUZZ_BUILD)/crashes/script- \
+	  $(FUZZ_BUILD)/corpus-script tests/fuzz/corpus/script
+	ASAN_OPTIONS=quarantine_size_mb=64 LSAN_OPTIONS=suppressions=tests/fuzz/lsan.supp $(FUZZ_RUN)/fuzz_metafile -max_total_time=$(PICTURE_FUZZ_SECONDS) -timeout=60 -rss_limit_mb=2048 \
+	  -artifact_prefix=$(FUZZ_BUILD)/crashes/metafile- $(FUZZ_BUILD)/corpus-metafile tests/fuzz/corpus/metafile
+	ASAN_OPTIONS=quarantine_size_mb=64 LSAN_OPTIONS=suppressions=tests/fuzz/lsan.supp $(FUZZ_RUN)/fuzz_picture -max_total_time=$(PICTURE_FUZZ_SECONDS) -timeout=60 -rss_limit_mb=2048 \
+	  -artifact_prefix=$(FUZZ_BUILD)/crashes/picture- $(FUZZ_BUILD)/corpus-picture tests/fuzz/corpus/picture
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do \

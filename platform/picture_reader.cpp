@@ -1,5 +1,7 @@
 #include "picture_reader.h"
 
+#include "picture.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
@@ -27,11 +29,21 @@ QImage ReadPicture(const QByteArray &bytes, const std::function<void(int)> &prog
     const QSize scaled = size.isValid() ? FittedSize(size, bounds) : size;
     const bool scaling = scaled != size;
     if (!progress || probe.format() != "jpeg" || !size.isValid() || !probe.supportsOption(QImageIOHandler::ClipRect)) {
-        buffer.seek(0);
-        QImageReader reader(&buffer);
-        if (scaling)
+        // Only the formats a photo comes in are decoded straight at the box's
+        // size; everything else goes through the picture class, which tells
+        // the kind by content (metafiles included) and refuses the rest.
+        static const QList<QByteArray> photoFormats{"jpeg", "png", "bmp", "gif", "ico"};
+        if (scaling && photoFormats.contains(probe.format())) {
+            buffer.seek(0);
+            QImageReader reader(&buffer, probe.format());
             reader.setScaledSize(scaled);
-        return reader.read();
+            return reader.read();
+        }
+        TPicture picture;
+        picture.LoadFromData(bytes);
+        const QImage image = picture.ToImage();
+        const QSize fitted = FittedSize(image.size(), bounds);
+        return fitted == image.size() ? image : image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     QImage picture(scaled, QImage::Format_RGB32);
     picture.fill(Qt::white);

@@ -1,5 +1,6 @@
 #pragma once
-// Decodes a picture held as bytes (any format Qt reads: BMP, JPEG, PNG, ICO...).
+// Decodes a picture held as bytes, recognised by its content as TPicture
+// does (JPEG, PNG, BMP, GIF, ICO, or a metafile drawn at its own size).
 
 #include <QByteArray>
 #include <QImage>

@@ -1,17 +1,19 @@
 #pragma once
 // A Windows metafile (enhanced, or a placeable Windows metafile) kept as the
-// bytes it came in, so that saving gives back exactly what was loaded, with a
-// small player of our own. The player draws the bitmap records (which is what
-// a logo stored as a metafile usually is) and follows the mapping records
-// that place them; the other drawing records are skipped. Every size and
-// offset in the bytes is checked against the record it sits in, so hostile
-// bytes end the playback early and never read outside the data.
+// bytes it came in, so that saving gives back exactly what was loaded. It is
+// drawn by converting it to SVG once, when loaded (libemf2svg for enhanced
+// metafiles, libwmf's SVG device for Windows metafiles), and letting Qt SVG
+// draw that. A metafile whose header is sound but whose records the converter
+// refuses still loads (its bytes must survive a template round trip) and
+// draws as a grey outline of its frame.
 
 #include <QByteArray>
 #include <QRectF>
 #include <QSize>
+#include <memory>
 
 class QPainter;
+class QSvgRenderer;
 
 class TMetafile {
 public:
@@ -27,15 +29,23 @@ public:
     const QByteArray &Data() const { return m_data; }
     // The picture's size in pixels at 96 per inch.
     QSize Size() const { return m_size; }
+    // Whether the records could be converted, that is whether Play draws the picture.
+    bool CanDraw() const { return m_renderer != nullptr; }
 
-    // Plays the records with the metafile's frame mapped onto `target`,
-    // clipped to it. Returns how many records drew something; when none did,
-    // the frame is outlined in grey so that the picture's place still shows.
-    int Play(QPainter &painter, const QRectF &target) const;
+    // Draws the picture onto `target`, clipped to it. Returns false when the
+    // records could not be converted; the frame is then outlined in grey so
+    // that the picture's place still shows.
+    bool Play(QPainter &painter, const QRectF &target) const;
+
+    // Whether the bytes begin like either metafile format (a cheap test for
+    // telling a metafile from other picture files).
+    static bool LooksLikeMetafile(const QByteArray &bytes);
 
 private:
     QByteArray m_data;
     Format m_format = mfNone;
     QSize m_size;
-    QRectF m_frame; // what maps onto the target, in the records' device space
+    // Shared between copies: a picture copied into a prepared page draws
+    // with the same converted document.
+    std::shared_ptr<QSvgRenderer> m_renderer;
 };

@@ -2,15 +2,17 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QtEndian>
 
 namespace {
 
 // Larger than any photograph a report prints; a header claiming more is
 // refused before the reader allocates.
 constexpr int kAllocationLimitMB = 256;
+// A metafile is drawn into an image no larger than this a side.
+constexpr int kMaxDrawnSide = 2048;
 
 QImage decode(const QByteArray &bytes, const char *format)
 {
@@ -23,19 +25,80 @@ QImage decode(const QByteArray &bytes, const char *format)
     return reader.read();
 }
 
-const char *readerFormat(TGraphicKind kind)
+// The raster format of a picture file by its signature; only the formats a
+// member photo or a report picture comes in are read, so bytes that merely
+// resemble one of Qt's other formats stay unknown.
+const char *rasterFormat(const QByteArray &bytes)
 {
-    switch (kind) {
-    case gkBitmap: return "bmp";
-    case gkIcon: return "ico";
-    case gkJPEG: return "jpeg";
-    default: return nullptr;
+    if (bytes.startsWith("\xFF\xD8\xFF"))
+        return "jpeg";
+    if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
+        return "png";
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return "gif";
+    if (bytes.startsWith("BM"))
+        return "bmp";
+    if (bytes.startsWith(QByteArray("\0\0\1\0", 4)))
+        return "ico";
+    return nullptr;
+}
+
+// Every chunk of a PNG file lies inside the data, up to its end chunk. The
+// reader trusts a chunk's length and would spend minutes and gigabytes on a
+// text chunk that claims more than the file holds.
+bool pngChunksInside(const QByteArray &bytes)
+{
+    qint64 off = 8;
+    while (off + 12 <= bytes.size()) {
+        const qint64 length = qFromBigEndian<quint32>(bytes.constData() + off);
+        if (length > bytes.size() - off - 12)
+            return false;
+        if (bytes.mid(off + 4, 4) == "IEND")
+            return true;
+        off += 12 + length;
     }
+    return false;
+}
+
+TGraphicKind kindOf(const char *format)
+{
+    if (qstrcmp(format, "jpeg") == 0)
+        return gkJPEG;
+    if (qstrcmp(format, "ico") == 0)
+        return gkIcon;
+    return gkBitmap;
 }
 
 } // namespace
 
 QSize TPicture::Size() const { return m_kind == gkMetafile ? m_metafile.Size() : m_image.size(); }
+
+QImage TPicture::ToImage() const
+{
+    if (m_kind != gkMetafile)
+        return m_image;
+    if (!m_metafile.CanDraw())
+        return QImage();
+    // A huge frame is drawn scaled down rather than allocated at full size.
+    const QSize size = m_metafile.Size();
+    const QSize drawn = size.width() <= kMaxDrawnSide && size.height() <= kMaxDrawnSide
+                            ? size
+                            : size.scaled(kMaxDrawnSide, kMaxDrawnSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    QImage image(drawn, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    m_metafile.Play(painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    return image;
+}
+
+bool TPicture::LoadFromData(const QByteArray &bytes)
+{
+    Clear();
+    if (TMetafile::LooksLikeMetafile(bytes))
+        return LoadFromData(gkMetafile, bytes);
+    const char *format = rasterFormat(bytes);
+    return format && LoadFromData(kindOf(format), bytes);
+}
 
 bool TPicture::LoadFromData(TGraphicKind kind, const QByteArray &bytes)
 {
@@ -43,7 +106,10 @@ bool TPicture::LoadFromData(TGraphicKind kind, const QByteArray &bytes)
     if (kind == gkMetafile) {
         if (!m_metafile.Load(bytes))
             return false;
-    } else if (const char *format = readerFormat(kind)) {
+    } else if (kind == gkBitmap || kind == gkIcon || kind == gkJPEG) {
+        const char *format = rasterFormat(bytes);
+        if (!format || (qstrcmp(format, "png") == 0 && !pngChunksInside(bytes)))
+            return false;
         m_image = decode(bytes, format);
         if (m_image.isNull())
             return false;
@@ -61,22 +127,7 @@ bool TPicture::LoadFromFile(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
-    const QString ext = QFileInfo(fileName).suffix().toLower();
-    if (ext == QLatin1String("bmp") || ext == QLatin1String("dib"))
-        return LoadFromData(gkBitmap, bytes);
-    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg") || ext == QLatin1String("jpe") ||
-        ext == QLatin1String("jfif"))
-        return LoadFromData(gkJPEG, bytes);
-    if (ext == QLatin1String("ico"))
-        return LoadFromData(gkIcon, bytes);
-    if (ext == QLatin1String("emf") || ext == QLatin1String("wmf"))
-        return LoadFromData(gkMetafile, bytes);
-    const QImage other = decode(bytes, nullptr);
-    if (other.isNull())
-        return false;
-    SetBitmap(other);
-    return true;
+    return LoadFromData(file.readAll());
 }
 
 void TPicture::SetBitmap(const QImage &image)

@@ -1,10 +1,12 @@
 #pragma once
 // The picture holder of report objects: at most one graphic, a bitmap, a
 // metafile, an icon or a JPEG image. Every graphic keeps the bytes of its own
-// file form as it was loaded (a BMP, EMF/WMF, ICO or JPEG file), so saving it
-// gives back the same bytes; bitmaps, icons and JPEG images are decoded once
-// with Qt's image readers (JPEG through libjpeg-turbo), metafiles are played
-// by TMetafile.
+// file form as it was loaded, so saving it gives back the same bytes. What
+// the bytes hold is told by their content, never by a file name or by what a
+// caller expected: JPEG, PNG, BMP, GIF and ICO files are decoded once with
+// Qt's image readers (JPEG through libjpeg-turbo), enhanced and placeable
+// Windows metafiles are drawn by TMetafile. PNG and GIF files count as
+// bitmaps, keeping their own bytes.
 
 #include "metafile.h"
 
@@ -27,16 +29,22 @@ public:
     // A decoded bitmap, icon or JPEG image; null for a metafile.
     const QImage &Image() const { return m_image; }
     const TMetafile &Metafile() const { return m_metafile; }
+    // The graphic as an image: the decoded picture, or the metafile drawn
+    // over white at its own size, scaled down to at most 2048 pixels a side
+    // (null when it cannot be drawn).
+    QImage ToImage() const;
 
     void Clear() { *this = TPicture(); }
-    // A graphic of that kind from its file form; false, leaving the picture
-    // empty, when the bytes do not hold one (wrong format, truncated, or a
-    // size beyond what the image readers allocate).
+    // The graphic the bytes hold, its kind told by their content; false,
+    // leaving the picture empty, for bytes of no format named above, a
+    // truncated or damaged file, or a size beyond what the readers allocate.
+    bool LoadFromData(const QByteArray &bytes);
+    // As above for a record that names its kind (a template or a prepared
+    // page): the content is decoded as it is, the recorded kind is kept so
+    // that the record is written back as it came. A metafile record must
+    // hold a metafile and a raster record a raster picture.
     bool LoadFromData(TGraphicKind kind, const QByteArray &bytes);
-    // The kind is chosen by the file's extension (bmp, jpg/jpeg, ico,
-    // emf/wmf); a picture of another format Qt reads (png, gif...) becomes a
-    // bitmap. False, leaving the picture empty, when the file cannot be read
-    // or holds no such graphic.
+    // The file's bytes, as LoadFromData; the file's name says nothing.
     bool LoadFromFile(const QString &fileName);
     // A bitmap made in code, stored as a BMP file.
     void SetBitmap(const QImage &image);

@@ -30,8 +30,6 @@ int nextPictureHandle = 1;
 // beyond this many pixels a side the image is drawn enlarged instead.
 constexpr int kMaxRenderSide = 4096;
 
-constexpr TGraphicKind kBlobKinds[] = {gkBitmap, gkJPEG, gkIcon, gkMetafile}; // by BlobType
-
 QString formatName(TGraphicKind kind)
 {
     static const char *const names[] = {"", "BMP", "metafile", "ICO", "JPEG"};
@@ -171,13 +169,12 @@ void TqpPictureView::DefineProperties()
 
 void TqpPictureView::GetBlob(TBlobField *field)
 {
+    // The field's content says what it holds: the registration window stores
+    // whatever picture file the operator chose, whatever BlobType says. Bytes
+    // of no picture format leave the picture empty, so the object prints its
+    // frame and the build goes on.
     const QByteArray bytes = field->IsNull() ? QByteArray() : field->AsBytes();
-    if (bytes.isEmpty() || BlobType >= std::size(kBlobKinds)) {
-        Picture.Clear();
-        return;
-    }
-    const TGraphicKind kind = kBlobKinds[BlobType];
-    loadGraphic(Picture, kind, kind == gkBitmap ? withoutGraphicHeader(bytes) : bytes);
+    Picture.LoadFromData(withoutGraphicHeader(bytes));
 }
 
 void TqpPictureView::ShowEditor()

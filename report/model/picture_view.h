@@ -10,7 +10,7 @@
 // Flag bits of the picture object beyond the shared stretched bit.
 enum TqpPictureFlag : quint16 { flPictureCenter = 0x0002, flKeepAspect = 0x0004 };
 
-// The format a blob field is expected to hold.
+// The format a blob field was designed to hold; the field's content decides.
 enum TqpBlobType : quint8 { btBMP = 0, btJPG = 1, btICO = 2, btWMF = 3 };
 
 class TqpPictureView : public TqpView {
@@ -27,8 +27,8 @@ public:
     Variant DoMethod(const QString &method, const Variant &a1, const Variant &a2, const Variant &a3) override;
     void DefineProperties() override;
 
-    // A null or empty field clears the picture; other bytes must hold a
-    // graphic of the kind BlobType names (EInvalidGraphic otherwise).
+    // The picture the field's bytes hold, recognised by their content; a
+    // null field or bytes of no picture format leave it empty.
     void GetBlob(TBlobField *field) override;
     void ShowEditor() override;
     void Draw(TCanvas *canvas) override;

@@ -16,6 +16,7 @@
 #include "preview_form.h"
 #include "report/engine/prepared_pages.h"
 #include "report/model/memo_view.h"
+#include "report/model/picture_view.h"
 #include "report/model/report.h"
 #include "resim.h"
 #include "scripted_ui.h"
@@ -1259,6 +1260,58 @@ private slots:
         // The print opened the dues table and closed it again.
         QVERIFY(!UyeKayitForm1->Table2->Active());
         QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    // A photo chosen in the registration window is stored as the file's
+    // bytes, whatever its format; the member form prints it from the field.
+    void memberPhotoPrintsOnTheForm_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("camera JPEG") << QByteArray("JPEG") << int(gkJPEG);
+        QTest::newRow("PNG") << QByteArray("PNG") << int(gkBitmap);
+    }
+    void memberPhotoPrintsOnTheForm()
+    {
+        QFETCH(QByteArray, format);
+        QFETCH(int, kind);
+        startUp([](TTable &t) { seedMembers(t, {"Ali Kaya"}); });
+        QVERIFY(QFile::copy(QStringLiteral(":/templates/UyeForm.qpf"), QStringLiteral("UyeForm.qpf")));
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray photo;
+        QBuffer buffer(&photo);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(image.save(&buffer, format.constData()));
+        goTo(QStringLiteral("Ali Kaya"));
+        openRegistration();
+        m_ui->fileNames << writeFile(QStringLiteral("foto.") + QString::fromLatin1(format).toLower(), photo);
+        child<QAction>(UyeKayitForm1, "ResimEkle1")->trigger();
+        click(UyeKayitForm1, "ToolButton1");
+        QCOMPARE(static_cast<TBlobField *>(field("Resim"))->AsBytes(), photo);
+
+        int printedKind = -1;
+        QByteArray printed;
+        QSize printedSize;
+        const auto capture = [&](QDialog *dialog) {
+            auto *preview = qobject_cast<TqpPreviewForm *>(dialog);
+            QVERIFY2(preview, dialog->metaObject()->className());
+            TqpEMFPages &pages = *preview->Pages();
+            QCOMPARE(pages.GetCount(), 1);
+            pages.ObjectsToPage(0);
+            for (const TqpView *v : std::as_const(pages.GetPages(0).Page->Items))
+                if (const auto *picture = dynamic_cast<const TqpPictureView *>(v)) {
+                    printedKind = picture->Picture.Kind();
+                    printed = picture->Picture.Data();
+                    printedSize = picture->Picture.Size();
+                }
+        };
+        m_ui->modalActions << [](QDialog *dialog) { QVERIFY(dialog->inherits("TqpProgressForm")); } << capture;
+        click(UyeKayitForm1, "ToolButton7");
+        QVERIFY2(m_ui->errors().isEmpty(), qPrintable(m_ui->errors().join(QLatin1Char('|'))));
+        QCOMPARE(printedKind, kind);
+        QCOMPARE(printed, photo);
+        QCOMPARE(printedSize, QSize(64, 48));
     }
 
     // Without template files the operator is told which file is missing, no

@@ -9,13 +9,13 @@
 // rich-text object on a portrait page and a text on a landscape page;
 // no-version-byte.qpp is one page in the form without version byte.
 
+#include "fuzz_gui.h"
 #include "platform_printers.h"
 #include "report/engine/prepared_pages.h"
 #include "report/model/model_errors.h"
 #include "report/model/model_globals.h"
 #include "report/model/report.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdint>
 #include <cstdlib>
@@ -60,11 +60,7 @@ void usePage(TqpEMFPages &pages, int index)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_prepared";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
+    qpFuzzStartGui("fuzz_prepared");
     static TqpNoPrinters none;
     qpPrinterStartup(&none);
     qpInitModelGlobals();

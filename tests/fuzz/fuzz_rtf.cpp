@@ -3,20 +3,16 @@
 // must read back to the same text, and formatting page after page must stay
 // within the text and either advance or say that nothing fits.
 
+#include "fuzz_gui.h"
 #include "rich_edit.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_rtf";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
+    qpFuzzStartGui("fuzz_rtf");
     return 0;
 }
 

@@ -11,12 +11,12 @@
 // dictionary-name-toggle and frame-width-code-overflow are the two inputs
 // that stopped earlier runs (see the catch and the reload below).
 
+#include "fuzz_gui.h"
 #include "platform_printers.h"
 #include "report/model/model_globals.h"
 #include "report/model/model_errors.h"
 #include "report/model/report.h"
 
-#include <QGuiApplication>
 #include <cstdint>
 #include <cstdlib>
 
@@ -45,11 +45,7 @@ QByteArray reload(const QByteArray &saved)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_template";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
+    qpFuzzStartGui("fuzz_template");
     static TqpNoPrinters none;
     qpPrinterStartup(&none);
     qpInitModelGlobals();

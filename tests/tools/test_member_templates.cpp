@@ -8,11 +8,15 @@
 #include "report/engine/prepared_pages.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/memo_view.h"
+#include "report/model/picture_view.h"
 #include "report/model/model_globals.h"
 #include "report/model/report.h"
+#include "report/model/band_view.h"
+#include "report/model/subreport_view.h"
 #include "report/output/printer.h"
 #include "table.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -97,6 +101,41 @@ QStringList seedLongMember(const QString &folder, int row)
     dues.FieldByName(QStringLiteral("Yil"))->setAsString(QStringLiteral("1990"));
     dues.Post();
     dues.Close();
+    return words;
+}
+
+// 10 mm in report units (5/18 mm each) and in PDF points.
+constexpr int kEdgeUnits = 36;
+constexpr double kEdgePoints = 10 * 72 / 25.4;
+
+struct Word {
+    QString text;
+    QRectF box;
+    int page;
+};
+
+// Every word of a PDF with its box in points, read by pdftotext; the size of
+// each page goes to `pageSizes`.
+QList<Word> pdfWords(const QString &pdf, QList<QSizeF> &pageSizes)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    text.waitForFinished(60000);
+    const QString html = QString::fromUtf8(text.readAllStandardOutput());
+    static const QRegularExpression item(
+        QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|"
+                       "<word xMin=\"([-\\d.]+)\" yMin=\"([-\\d.]+)\" xMax=\"([-\\d.]+)\" yMax=\"([-\\d.]+)\">([^<]*)</word>"));
+    QList<Word> words;
+    for (auto it = item.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!m.captured(1).isEmpty()) {
+            pageSizes << QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+            continue;
+        }
+        words << Word{m.captured(7), QRectF(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
+                                            QPointF(m.captured(5).toDouble(), m.captured(6).toDouble())),
+                      int(pageSizes.size())};
+    }
     return words;
 }
 
@@ -360,6 +399,141 @@ private slots:
         const QStringList texts = pageTexts(loaded.GetEMFPages(), 0);
         for (const QString &name : printed)
             QVERIFY2(texts.contains(name), qPrintable(texts.join(QLatin1Char('|'))));
+    }
+
+    // A real printer leaves a border of a few millimetres unprinted: every
+    // object of both templates lies inside the printable area of A4 and at
+    // least 10 mm from every edge of the paper.
+    void templatesStayInsideThePaper_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("member form") << QStringLiteral("UyeForm.qpf");
+        QTest::newRow("member list") << QStringLiteral("UyeList.qpf");
+    }
+    void templatesStayInsideThePaper()
+    {
+        QFETCH(QString, name);
+        TqpReport report;
+        report.LoadFromFile(QDir(QStringLiteral(SHIPPED_TEMPLATES)).filePath(name));
+        const TqpPage &page = *report.Pages.GetPages(0);
+        QCOMPARE(QSize(page.PaperWidth, page.PaperHeight), QSize(2100, 2970)); // A4, tenths of a millimetre
+        // The paper in report units of 5/18 mm: 756 x 1069.
+        const QRect paper = QRect(0, 0, 756, 1069).adjusted(kEdgeUnits, kEdgeUnits, -kEdgeUnits, -kEdgeUnits);
+        const TqpPrnInfo &prn = page.PrnInfo;
+        const QRect printable(prn.SheetOffsetX, prn.SheetOffsetY, prn.PrintWidth, prn.PrintHeight);
+        QVERIFY(page.Items.size() > 10);
+        for (const TqpView *v : page.Items) {
+            // Lines have no height: their box is their length.
+            const QRect box(v->Left, v->Top, std::max(v->Width, 1), std::max(v->Height, 1));
+            QVERIFY2(paper.contains(box) && printable.contains(box),
+                     qPrintable(QStringLiteral("%1 at %2,%3 size %4x%5").arg(v->Name).arg(v->Left).arg(v->Top)
+                                    .arg(v->Width).arg(v->Height)));
+        }
+        // The other pages print inside the sub-report objects that show
+        // them, so they must fit those objects' width.
+        for (const TqpView *v : page.Items) {
+            const auto *sub = dynamic_cast<const TqpSubReportView *>(v);
+            if (!sub)
+                continue;
+            QVERIFY(sub->SubPage > 0 && sub->SubPage < report.Pages.GetCount());
+            for (const TqpView *inner : report.Pages.GetPages(sub->SubPage)->Items)
+                if (!dynamic_cast<const TqpBandView *>(inner)) // a band is a frame in the designer only
+                    QVERIFY2(inner->Left >= 0 && inner->Left + inner->Width <= sub->Width,
+                             qPrintable(QStringLiteral("%1 at %2 width %3 in %4 wide").arg(inner->Name).arg(inner->Left)
+                                            .arg(inner->Width).arg(sub->Width)));
+        }
+    }
+
+    // The same from the printed result: every word of the PDF that the
+    // tool writes lies at least 10 mm inside the paper's edges.
+    void printedWordsStayInsideThePaper_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("member form") << QStringLiteral("UyeForm.qpf");
+        QTest::newRow("member list") << QStringLiteral("UyeList.qpf");
+    }
+    void printedWordsStayInsideThePaper()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed; make deps installs it");
+        QFETCH(QString, name);
+        const QString qpp = QDir(m_dir.path()).filePath(name + QStringLiteral(".qpp"));
+        const QString pdf = QDir(m_dir.path()).filePath(name + QStringLiteral(".pdf"));
+        int rc = -1;
+        QString out = run({QStringLiteral("prepare"), shipped(name.toLatin1().constData()), QStringLiteral("--data"),
+                           m_dir.path(), QStringLiteral("-o"), qpp},
+                          &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        out = run({QStringLiteral("pdf"), qpp, QStringLiteral("-o"), pdf}, &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        QList<QSizeF> pages;
+        const QList<Word> words = pdfWords(pdf, pages);
+        QVERIFY(!pages.isEmpty());
+        QVERIFY(words.size() > 40);
+        for (const QSizeF &size : std::as_const(pages)) // A4 in points
+            QVERIFY2(qAbs(size.width() - 595.3) < 1 && qAbs(size.height() - 841.9) < 1,
+                     qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+        for (const Word &w : words) {
+            const QSizeF paper = pages.at(w.page - 1);
+            const QRectF inside(kEdgePoints, kEdgePoints, paper.width() - 2 * kEdgePoints, paper.height() - 2 * kEdgePoints);
+            QVERIFY2(inside.contains(w.box), qPrintable(QStringLiteral("\"%1\" on page %2 at %3,%4 - %5,%6")
+                                                          .arg(w.text).arg(w.page).arg(w.box.left()).arg(w.box.top())
+                                                          .arg(w.box.right()).arg(w.box.bottom())));
+        }
+    }
+
+    // The photo field holds whatever picture file the operator chose; the
+    // tool prepares the shipped member form with it, and the prepared page
+    // carries the photo's own bytes.
+    void memberFormPrintsThePhoto_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("camera JPEG") << QByteArray("JPEG") << int(gkJPEG);
+        QTest::newRow("PNG") << QByteArray("PNG") << int(gkBitmap);
+    }
+    void memberFormPrintsThePhoto()
+    {
+        QFETCH(QByteArray, format);
+        QFETCH(int, kind);
+        QTemporaryDir data;
+        MemberStore::PrepareWorkingFolder(data.path());
+        generateMembers(QDir(data.path()).filePath(QStringLiteral("Uye.db")), 3);
+        QImage image(80, 60, QImage::Format_RGB32);
+        image.fill(QColor(0x20, 0x60, 0xA0));
+        QByteArray photo;
+        QBuffer buffer(&photo);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(image.save(&buffer, format.constData()));
+        {
+            TTable members;
+            members.DatabaseName = data.path();
+            members.TableName = QStringLiteral("Uye.db");
+            members.Open();
+            members.First();
+            members.Edit();
+            static_cast<TBlobField *>(members.FieldByName(QStringLiteral("Resim")))->setAsBytes(photo);
+            members.Post();
+        }
+        const QString qpp = QDir(data.path()).filePath(QStringLiteral("form.qpp"));
+        int rc = -1;
+        const QString out = run({QStringLiteral("prepare"), shipped("UyeForm.qpf"), QStringLiteral("--data"), data.path(),
+                                 QStringLiteral("-o"), qpp},
+                                &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        TqpReport prepared;
+        prepared.LoadPreparedReport(qpp);
+        TqpEMFPages &pages = prepared.GetEMFPages();
+        QCOMPARE(pages.GetCount(), 1);
+        pages.ObjectsToPage(0);
+        const TqpPictureView *printed = nullptr;
+        for (const TqpView *v : std::as_const(pages.GetPages(0).Page->Items))
+            if (const auto *p = dynamic_cast<const TqpPictureView *>(v))
+                printed = p;
+        QVERIFY(printed);
+        QCOMPARE(int(printed->Picture.Kind()), kind);
+        QCOMPARE(printed->Picture.Data(), photo);
+        QCOMPARE(printed->Picture.Size(), QSize(80, 60));
     }
 };
 

@@ -26,9 +26,14 @@ constexpr quint32 kRuleColour = 0xB0B0B0;
 
 constexpr int kA4 = 9;
 
-// Sheet layout in report units (screen pixels of the template).
+// Sheet layout in report units of 5/18 mm: A4 is 756 units wide and 1069
+// high. Everything stays 40 units (11 mm) inside every edge, clear of the
+// 10 mm that a printer's unprintable border may take.
+constexpr int kSheetWidth = 756;
+constexpr int kSheetHeight = 1069;
 constexpr int kMargin = 40;
-constexpr int kContentWidth = 714;
+constexpr int kContentWidth = kSheetWidth - 2 * kMargin;
+constexpr int kContentBottom = kSheetHeight - kMargin;
 
 class Builder {
 public:
@@ -62,7 +67,7 @@ public:
         auto *b = add<TqpBandView>(name);
         b->SetBandType(type);
         b->Flags = flags;
-        b->SetBounds(0, top, kMargin * 2 + kContentWidth, height);
+        b->SetBounds(kMargin, top, kContentWidth, height);
         return b;
     }
 
@@ -145,16 +150,16 @@ void addDuesPage(Builder &b)
     };
     const QList<Column> columns = {
         {QStringLiteral("Yil"), QStringLiteral("Yıl"), 0, 80},
-        {QStringLiteral("OdemeTarihi"), QStringLiteral("Ödeme Tarihi"), 80, 130},
-        {QStringLiteral("Aidat"), QStringLiteral("Aidat"), 210, 168},
-        {QStringLiteral("Alinan"), QStringLiteral("Alınan"), 378, 168},
-        {QStringLiteral("Kalan"), QStringLiteral("Kalan"), 546, 168},
-    };
+        {QStringLiteral("OdemeTarihi"), QStringLiteral("Ödeme Tarihi"), 80, 122},
+        {QStringLiteral("Aidat"), QStringLiteral("Aidat"), 202, 158},
+        {QStringLiteral("Alinan"), QStringLiteral("Alınan"), 360, 158},
+        {QStringLiteral("Kalan"), QStringLiteral("Kalan"), 518, 158},
+    }; // across the sub-report's width, kContentWidth
     b.band(QStringLiteral("AidatBasligi"), btMasterHeader, 0, 22);
     b.band(QStringLiteral("AidatSatiri"), btMasterData, 30, 20)->FormatStr = QStringLiteral("qpDBDataSet2");
     b.band(QStringLiteral("AidatToplami"), btMasterFooter, 60, 22);
     for (const Column &c : columns) {
-        const bool money = c.left >= 210;
+        const bool money = c.left >= 202;
         const int align = money ? qptaRight : 0;
         TqpMemoView *caption = b.text(c.name + QStringLiteral("Baslik"), c.caption, c.left, 0, c.width, 22, 9, fsBold,
                                       align);
@@ -177,7 +182,7 @@ void addDuesPage(Builder &b)
             value->FormatStr = kDatePicture;
         }
     }
-    b.text(QStringLiteral("ToplamEtiketi"), QStringLiteral("Toplam"), 0, 60, 210, 22, 9, fsBold)->GapX = 4;
+    b.text(QStringLiteral("ToplamEtiketi"), QStringLiteral("Toplam"), 0, 60, 202, 22, 9, fsBold)->GapX = 4;
 }
 
 } // namespace
@@ -299,19 +304,27 @@ void qpBuildMemberList(TqpReport &report)
     // Two passes so that every page can say how many pages there are.
     report.DoublePassReport = true;
 
-    // Columns of the list: field, caption, left, width, alignment.
+    // Columns of the list, side by side across the content width: field,
+    // caption, width, alignment; the left edges follow.
     struct Column {
         QString name, caption;
-        int left, width, alignment;
+        int width, alignment;
+        int left = 0;
     };
-    const QList<Column> columns = {
-        {QStringLiteral("KayitNo"), QStringLiteral("Kayıt No"), kMargin, 60, qptaRight},
-        {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı"), kMargin + 60, 190, 0},
-        {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu"), kMargin + 250, 95, 0},
-        {QStringLiteral("Gsm"), QStringLiteral("Gsm"), kMargin + 345, 100, 0},
-        {QStringLiteral("Mahalle"), QStringLiteral("Mahalle"), kMargin + 445, 160, 0},
-        {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu"), kMargin + 605, 109, 0},
+    QList<Column> columns = {
+        {QStringLiteral("KayitNo"), QStringLiteral("Kayıt No"), 60, qptaRight},
+        {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı"), 180, 0},
+        {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu"), 95, 0},
+        {QStringLiteral("Gsm"), QStringLiteral("Gsm"), 100, 0},
+        {QStringLiteral("Mahalle"), QStringLiteral("Mahalle"), 150, 0},
+        {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu"), 91, 0},
     };
+    int left = kMargin;
+    for (Column &c : columns) {
+        c.left = left;
+        left += c.width;
+    }
+    Q_ASSERT(left == kMargin + kContentWidth);
 
     b.band(QStringLiteral("SayfaBasi"), btPageHeader, kMargin, 76, flOnFirstPage);
     b.text(QStringLiteral("ListeBasligi"), QStringLiteral("ÜYE LİSTESİ"), kMargin, 42, 420, 30, 16, fsBold);
@@ -340,9 +353,12 @@ void qpBuildMemberList(TqpReport &report)
                                 kMargin, 176, kContentWidth, 22, 10, fsBold);
     count->FrameTyp = qpftTop;
 
-    b.band(QStringLiteral("SayfaSonu"), btPageFooter, 1030, 30, flOnFirstPage | flOnLastPage);
+    // The page footer sits on the bottom margin.
+    constexpr int footerHeight = 30;
+    constexpr int footerTop = kContentBottom - footerHeight;
+    b.band(QStringLiteral("SayfaSonu"), btPageFooter, footerTop, footerHeight, flOnFirstPage | flOnLastPage);
     TqpMemoView *pageNo = b.text(QStringLiteral("SayfaNo"), QStringLiteral("Sayfa [PAGE#] / [TOTALPAGES]"), kMargin,
-                                 1036, kContentWidth, 20, 8, 0, qptaCenter);
+                                 footerTop + 6, kContentWidth, 20, 8, 0, qptaCenter);
     pageNo->FrameTyp = qpftTop;
     pageNo->FrameColor = kRuleColour;
 }
