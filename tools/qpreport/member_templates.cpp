@@ -313,11 +313,12 @@ void qpBuildMemberList(TqpReport &report)
     };
     QList<Column> columns = {
         {QStringLiteral("KayitNo"), QStringLiteral("Kayıt No"), 60, qptaRight},
-        {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı"), 180, 0},
-        {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu"), 95, 0},
-        {QStringLiteral("Gsm"), QStringLiteral("Gsm"), 100, 0},
-        {QStringLiteral("Mahalle"), QStringLiteral("Mahalle"), 150, 0},
-        {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu"), 91, 0},
+        {QStringLiteral("AdiSoyadi"), QStringLiteral("Adı Soyadı"), 182, 0},
+        {QStringLiteral("EvTel"), QStringLiteral("Ev Telefonu"), 92, 0},
+        {QStringLiteral("Gsm"), QStringLiteral("Gsm"), 92, 0},
+        // Room for a neighbourhood name of the field's full 30 characters.
+        {QStringLiteral("Mahalle"), QStringLiteral("Mahalle"), 180, 0},
+        {QStringLiteral("KanGrubu"), QStringLiteral("Kan Grubu"), 70, 0},
     };
     int left = kMargin;
     for (Column &c : columns) {
