@@ -32,5 +32,5 @@ private:
     std::vector<int> m_nulls;
     QHash<double, std::vector<int>> m_numbers; // numbers, and dates as day numbers
     QHash<QString, std::vector<int>> m_texts;
-    const std::vector<int> m_none;
+    const std::vector<int> m_none{};
 };
