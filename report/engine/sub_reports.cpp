@@ -52,6 +52,19 @@ void restartGroupLines(TqpPage &page, const TqpBand *group)
                 }
 }
 
+// Rows of a sub-report continued on a new page get their headings again
+// when the data band's header repeats, as on a page of their own.
+void repeatDataHeader(TqpPage &page)
+{
+    if (page.NoRepeatedHeaders || page.ReplayPosition >= page.BandRecs.size())
+        return;
+    const TqpBandRec &rec = page.BandRecs.at(page.ReplayPosition);
+    TqpBand *header = rec.Band->HeaderBand;
+    if (rec.Action == rtShowBand && qpIsDataBand(rec.Band->Typ) && header && (header->Flags & flRepeatHeader) &&
+        page.BandExists(header))
+        header->Draw();
+}
+
 } // namespace
 
 void qpMarkSubReportPages(TqpPages &pages)
@@ -138,9 +151,11 @@ void TqpBand::DoSubReports()
         const bool resumed = !Finished;
         const quint64 replayedBefore = gReplayed;
         if (resumed)
-            forEachSubReport([this](TqpPage &page, qsizetype) {
+            forEachSubReport([this](TqpPage &page, qsizetype k) {
                 page.CurrentY = Parent->CurrentY;
                 page.BottomLimit = Parent->BottomLimit;
+                if (!SubReportFinished.at(k) && !page.SuspendedBand)
+                    repeatDataHeader(page);
             });
         Finished = true;
         SubReportBottom = Parent->CurrentY;

@@ -155,7 +155,8 @@ void addDuesPage(Builder &b)
         {QStringLiteral("Alinan"), QStringLiteral("Alınan"), 360, 158},
         {QStringLiteral("Kalan"), QStringLiteral("Kalan"), 518, 158},
     }; // across the sub-report's width, kContentWidth
-    b.band(QStringLiteral("AidatBasligi"), btMasterHeader, 0, 22);
+    // The headings come again above the rows a long history continues with.
+    b.band(QStringLiteral("AidatBasligi"), btMasterHeader, 0, 22, flRepeatHeader);
     b.band(QStringLiteral("AidatSatiri"), btMasterData, 30, 20)->FormatStr = QStringLiteral("qpDBDataSet2");
     b.band(QStringLiteral("AidatToplami"), btMasterFooter, 60, 22);
     for (const Column &c : columns) {

@@ -724,6 +724,36 @@ private slots:
         QCOMPARE(texts(0).size(), records + 1);
     }
 
+    // A sub-report's rows continued on a new page get their headings again
+    // when the data band's header repeats, and only then.
+    void subReportHeaderRepeatsOnANewPage_data()
+    {
+        QTest::addColumn<int>("headerFlags");
+        QTest::addColumn<QString>("secondPageStart");
+        QTest::newRow("repeating header") << int(flRepeatHeader) << QStringLiteral("Başlık@0,0|S50@0,20");
+        QTest::newRow("plain header") << 0 << QStringLiteral("S50@0,0|S51@0,20");
+    }
+    void subReportHeaderRepeatsOnANewPage()
+    {
+        QFETCH(int, headerFlags);
+        QFETCH(QString, secondPageStart);
+        TqpPage *p = page();
+        subReport(p, band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("1")), 1);
+        TqpPage *list = listPage(60, 20, QStringLiteral("S[LINE#]"));
+        for (TqpView *v : std::as_const(list->Items))
+            v->Top += 30; // the header above the rows
+        TqpBandView *header = band(list, btMasterHeader, 0, 20, QStringLiteral("Basliklar"));
+        header->Flags = quint16(headerFlags);
+        text(list, header, QStringLiteral("Başlık"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(pageCount(), 2);
+        QCOMPARE(texts(0).first(), QStringLiteral("Başlık@0,0"));
+        QCOMPARE(texts(1).mid(0, 2).join(QLatin1Char('|')), secondPageStart);
+        QCOMPARE(texts(1).count(QStringLiteral("Başlık@0,0")), headerFlags ? 1 : 0);
+        QCOMPARE(texts(1).last(), QStringLiteral("S60@0,") + QString::number((headerFlags ? 20 : 0) + 10 * 20));
+    }
+
     // A breakable band holding a sub-report is not cut into slices: it
     // moves to the next page and its sub-report prints there, no place
     // holder of the sub-report object in the pages.
