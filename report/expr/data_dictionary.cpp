@@ -13,15 +13,13 @@ namespace {
 
 bool isCategory(const QString &entry) { return entry.startsWith(QLatin1Char(' ')); }
 
-bool sameName(const QString &a, const QString &b) { return qpSameName(a, b); }
-
 // The first name of the list whose value equals the text ignoring case.
 QString nameOfValue(const TqpVariables &list, const QString &value)
 {
     if (value.isEmpty())
         return QString(); // an empty alias hides, it names nothing
     for (int i = 0; i < list.Count(); ++i)
-        if (sameName(list.GetValue(i).toString(), value))
+        if (qpSameName(list.GetValue(i).toString(), value))
             return list.GetName(i);
     return QString();
 }
@@ -89,7 +87,7 @@ bool TqpDataDictionary::IsVariable(const QString &name)
         const QString prefix = dataSetPart + QLatin1Char('.');
         for (int i = 0; i < FieldAliases.Count(); ++i) {
             const QString key = FieldAliases.GetName(i);
-            if (qpNameStartsWith(key, prefix) && sameName(FieldAliases.GetValue(i).toString(), fieldPart)) {
+            if (qpNameStartsWith(key, prefix) && qpSameName(FieldAliases.GetValue(i).toString(), fieldPart)) {
                 fieldPart = key.mid(prefix.size());
                 break;
             }
@@ -129,7 +127,7 @@ bool TqpDataDictionary::DatasetEnabled(const QString &name) const
         if (hidden.endsWith(QLatin1Char('*'))) {
             if (name.startsWith(hidden.chopped(1)))
                 return false;
-        } else if (sameName(hidden, name)) {
+        } else if (qpSameName(hidden, name)) {
             return false;
         }
     }
@@ -232,7 +230,7 @@ void TqpDataDictionary::GetVariablesList(const QString &category, QStringList &l
     list.clear();
     const QString wanted = QLatin1Char(' ') + category;
     int i = 0;
-    while (i < Variables.Count() && !sameName(Variables.GetName(i), wanted))
+    while (i < Variables.Count() && !qpSameName(Variables.GetName(i), wanted))
         ++i;
     for (++i; i < Variables.Count() && !isCategory(Variables.GetName(i)); ++i)
         list << Variables.GetName(i);
@@ -274,7 +272,7 @@ void TqpDataDictionary::DropUnusedAliases()
         QStringList fields;
         if (ds)
             qpGetFieldNames(ds, fields);
-        if (std::none_of(fields.begin(), fields.end(), [&field](const QString &f) { return sameName(f, field); }))
+        if (std::none_of(fields.begin(), fields.end(), [&field](const QString &f) { return qpSameName(f, field); }))
             FieldAliases.Delete(i);
     }
     for (int i = BandDatasources.Count() - 1; i >= 0; --i)

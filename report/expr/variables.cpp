@@ -4,19 +4,13 @@
 
 #include <algorithm>
 
-namespace {
-
-int compareNames(const QString &a, const QString &b) { return qpCompareNames(a, b); }
-
-}  // namespace
-
 int TqpVariables::find(const QString &name) const
 {
     if (m_sorted) {
         int lo = 0, hi = int(m_items.size()) - 1;
         while (lo <= hi) {
             const int mid = (lo + hi) / 2;
-            const int c = compareNames(m_items[mid].name, name);
+            const int c = qpCompareNames(m_items[mid].name, name);
             if (c == 0)
                 return mid;
             if (c < 0)
@@ -27,7 +21,7 @@ int TqpVariables::find(const QString &name) const
         return -lo - 1;
     }
     for (int k = 0; k < m_items.size(); ++k)
-        if (compareNames(m_items[k].name, name) == 0)
+        if (qpCompareNames(m_items[k].name, name) == 0)
             return k;
     return -int(m_items.size()) - 1;
 }
@@ -103,7 +97,7 @@ void TqpVariables::SetSorted(bool sorted)
 {
     if (sorted && !m_sorted)
         std::stable_sort(m_items.begin(), m_items.end(),
-                         [](const Item &a, const Item &b) { return compareNames(a.name, b.name) < 0; });
+                         [](const Item &a, const Item &b) { return qpCompareNames(a.name, b.name) < 0; });
     m_sorted = sorted;
 }
 
