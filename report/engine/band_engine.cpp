@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 namespace {
 
@@ -324,8 +325,10 @@ void TqpBand::DoDraw()
         return;
     const int savedY = y;
     // Sub-reports carry their band across pages themselves; a band holding
-    // one is not cut into slices.
-    const bool breakable = Breakable && std::none_of(Objects.cbegin(), Objects.cend(), [](const TqpView *v) {
+    // one is not cut into slices, and neither is a cross-tab row, whose
+    // cells are written column by column at the row's place.
+    const bool breakable = Breakable && !HasCross() &&
+                           std::none_of(Objects.cbegin(), Objects.cend(), [](const TqpView *v) {
                                return v->Kind == vkSubReport && v->Visible;
                            });
     if (!isFixed())
@@ -342,7 +345,7 @@ void TqpBand::DoDraw()
         } else {
             const bool subReports = DrawObjects();
             if (HasCross())
-                drawCrossCells();
+                DrawCross();
             if (!subReports)
                 Parent->CurrentY += h;
         }
@@ -359,7 +362,7 @@ void TqpBand::DoDraw()
         } else {
             const bool subReports = DrawObjects();
             if (HasCross())
-                drawCrossCells();
+                DrawCross();
             if (!isFixed() && !subReports)
                 Parent->CurrentY += dy;
         }
@@ -405,17 +408,19 @@ int TqpBand::DoCalcHeight()
 
 int TqpBand::CalcHeight()
 {
-    if (HasCross() && Typ != btPageFooter)
-        drawCrossCells();
     CurPage = Parent;
     CurBand = this;
     m_savedHeights.clear();
     for (const TqpView *v : std::as_const(Objects))
         m_savedHeights.append(v->Height);
     int h = dy;
-    for (TqpView *v : std::as_const(Objects))
-        if (auto *s = dynamic_cast<TqpStretcheable *>(v); s && v->OwnerBand == this)
-            h = std::max(h, v->Top + s->CalcHeight());
+    if (HasCross() && Typ != btPageFooter) {
+        h = measureCross();
+    } else {
+        for (TqpView *v : std::as_const(Objects))
+            if (auto *s = dynamic_cast<TqpStretcheable *>(v); s && v->OwnerBand == this)
+                h = std::max(h, v->Top + s->CalcHeight());
+    }
     CalcDY = std::max(CalcDY, h);
     return h;
 }
@@ -527,18 +532,20 @@ void TqpBand::InitValues()
     }
 }
 
-void TqpBand::DoAggregate()
+void TqpBand::DoAggregate(bool column)
 {
     TqpVariables &table = Values;
+    // Keys of per-column copies start with their column number.
+    const auto perColumn = [](const QString &key) { return !key.isEmpty() && key.at(0).isDigit(); };
     const bool cross = HasCross();
-    const QString column = QString::number(Parent->ColumnNumber);
-    if (cross) {
+    const QString columnNo = QString::number(Parent->ColumnNumber);
+    if (column) {
         // Each key registered for the column footer gets a copy for this column.
         for (int i = 0; i < table.Count(); ++i) {
             const QString key = table.GetName(i);
             if (ExtractField(key, 1) != QLatin1String("0"))
                 continue;
-            const QString copy = (column + key.mid(1)).left(255);
+            const QString copy = (columnNo + key.mid(1)).left(255);
             if (table.IndexOf(copy) < 0) {
                 table.SetVariable(copy, 0);
                 i = -1; // the table changed: scan again
@@ -549,11 +556,12 @@ void TqpBand::DoAggregate()
     Variant lastValue = 0;
     for (int i = 0; i < table.Count(); ++i) {
         QString key = table.GetName(i);
-        if (cross) {
-            const QString first = ExtractField(key, 1);
-            if (first == QLatin1String("0") || first != column)
+        if (column) {
+            if (ExtractField(key, 1) != columnNo)
                 continue;
             key = key.mid(key.indexOf(QChar(1)) + 1);
+        } else if (cross && perColumn(key)) {
+            continue; // added column by column while the row's cells are written
         }
         Variant current = table.GetValue(i);
         const QString code = ExtractField(key, 2);
@@ -596,15 +604,204 @@ void TqpBand::DoAggregate()
         }
         table.SetValue(i, current);
     }
-    ++Count;
+    // Averages divide by records: the columns of one record count once.
+    if (!column)
+        ++Count;
 }
 
-void TqpBand::drawCrossCells()
+// ------------------------------------------------------------ cross-tab rows
+
+TqpDataset *TqpBand::columnDataSet() const
 {
-    // Cross-tab rows are measured and their cells written by the cross-tab
-    // engine; until it is there such a band stops the build with a clear
-    // error instead of printing a row without its columns.
-    throw EqpError(qpLoadStr(qpMsgCrossCells).arg(DisplayName()));
+    const TqpBand *cross = Parent->Bands[btCrossData];
+    if (!cross || !cross->View)
+        return nullptr;
+    return cross->BandDataSet ? cross->BandDataSet.data() : ColumnDataSet.data();
+}
+
+void TqpBand::enterCell(TqpBand *row)
+{
+    CurPage = Parent;
+    CurBand = this;
+    LineNo = row->LineNumber();
+    LineThroughNo = row->LineThroughNumber();
+    if (Typ == btCrossData)
+        AggrBand = row;
+}
+
+int TqpBand::measureCross()
+{
+    TqpReport *report = qpCurReport();
+    Parent->ColumnNumber = 1;
+    if (report && report->OnBeginColumn)
+        report->OnBeginColumn(this);
+    int h = dy;
+    // Every column may hold other texts, so each is measured and expanded
+    // again when it is written.
+    const auto measure = [&] {
+        for (TqpView *v : std::as_const(Objects)) {
+            auto *s = dynamic_cast<TqpStretcheable *>(v);
+            if (!s)
+                continue;
+            auto *owner = dynamic_cast<TqpBand *>(v->OwnerBand);
+            if (owner && owner != this)
+                owner->enterCell(this);
+            else
+                CurBand = this;
+            h = std::max(h, v->Top + s->CalcHeight());
+            s->DrawMode = drAll;
+        }
+        CurBand = this;
+    };
+    bool measured = false;
+    if (TqpDataset *ds = columnDataSet()) {
+        ds->First();
+        while (!ds->Eof() && !qpTerminated()) {
+            int scratch = 0; // a handler's width only counts while drawing
+            if (report && report->OnPrintColumn)
+                report->OnPrintColumn(Parent->ColumnNumber, scratch);
+            measure();
+            measured = true;
+            ++Parent->ColumnNumber;
+            ds->Next();
+        }
+    }
+    // Without columns the header and footer cells still need their room.
+    if (!measured)
+        measure();
+    return h;
+}
+
+void TqpBand::fitCrossColumn(int &atX, int width, int startPage)
+{
+    if (atX + width <= Parent->RightMargin() - Parent->LeftOffset())
+        return;
+    atX = Parent->LeftMargin();
+    ++PageNo;
+    if (PageNo >= qpMasterReport()->GetEMFPages().GetCount()) {
+        // The page beside the row's page: overlay and page header as on
+        // any new page, without moving the row.
+        qpAddPreparedPage(*Parent);
+        const int savedY = Parent->CurrentY;
+        Parent->ShowBand(Parent->Bands[btOverlay]);
+        Parent->CurrentY = Parent->TopMargin();
+        if (TqpBand *header = Parent->Bands[btPageHeader]; startPage != 0 || (header->Flags & flOnFirstPage))
+            Parent->ShowBand(header);
+        Parent->CurrentY = savedY;
+        if (qpProgress)
+            qpProgress(PageNo);
+    }
+    if (TqpBand *header = Parent->Bands[btCrossHeader]; header->View && (header->Flags & flRepeatHeader)) {
+        header->DrawCrossCell(this, Parent->LeftMargin());
+        atX = Parent->LeftMargin() + header->dx;
+    }
+}
+
+void TqpBand::DrawCross()
+{
+    if (Typ == btPageFooter)
+        return;
+    TqpReport *report = qpCurReport();
+    // The row may spread over the pages beside this one; the next band
+    // goes on where the row started.
+    struct PageScope {
+        int saved = PageNo;
+        ~PageScope() { PageNo = saved; }
+    } const page;
+    Parent->ColumnNumber = 1;
+    int atX = 0;
+    if (report && report->OnBeginColumn)
+        report->OnBeginColumn(this);
+
+    if (TqpBand *header = Parent->Bands[btCrossHeader]; header->View) {
+        CurView = header->View;
+        CurBand = header;
+        runScript(header->Script);
+        header->DrawCrossCell(this, header->x);
+        atX = header->x + header->dx;
+    }
+
+    if (TqpBand *data = Parent->Bands[btCrossData]; data->View) {
+        if (atX == 0)
+            atX = data->x;
+        TqpDataset *ds = columnDataSet();
+        if (!ds && std::any_of(Objects.cbegin(), Objects.cend(), [data](const TqpView *v) { return v->OwnerBand == data; }))
+            throw EqpError(qpLoadStr(qpMsgCrossNoColumns).arg(DisplayName()));
+        std::unique_ptr<TqpUserDataset> made;
+        if (ds) {
+            ds->First();
+            if (Typ == btMasterFooter && ds->Eof()) {
+                // Totals under the widest row, even when this row has no columns of its own.
+                made = std::make_unique<TqpUserDataset>();
+                made->RangeEnd = reCount;
+                made->RangeEndCount = data->MaxColumns;
+                ds = made.get();
+                ds->First();
+            }
+            while (!ds->Eof() && !qpTerminated()) {
+                CurView = data->View;
+                CurBand = data;
+                if (report && report->OnPrintColumn)
+                    report->OnPrintColumn(Parent->ColumnNumber, data->dx);
+                data->AggrBand = this;
+                runScript(data->Script);
+                fitCrossColumn(atX, data->dx, page.saved);
+                data->DrawCrossCell(this, atX);
+                data->DoAggregate();
+                if (qpIsDataBand(Typ))
+                    DoAggregate(true);
+                atX += data->dx;
+                ++Parent->ColumnNumber;
+                ds->Next();
+            }
+            data->MaxColumns = std::max(data->MaxColumns, ds->RecNo());
+        }
+    }
+
+    if (TqpBand *footer = Parent->Bands[btCrossFooter]; footer->View) {
+        if (atX == 0)
+            atX = footer->x;
+        CurView = footer->View;
+        CurBand = footer;
+        runScript(footer->Script);
+        fitCrossColumn(atX, footer->dx, page.saved);
+        footer->DrawCrossCell(this, atX);
+        footer->InitValues();
+    }
+}
+
+void TqpBand::DrawCrossCell(TqpBand *row, int atX)
+{
+    enterCell(row);
+    for (TqpView *v : std::as_const(Objects)) {
+        if (!row->Objects.contains(v))
+            continue;
+        auto *memo = dynamic_cast<TqpMemoView *>(v);
+        try {
+            if (DisableDrawing) {
+                CurView = v;
+                runScript(v->Script);
+                continue;
+            }
+            const bool hook = memo && (memo->DrawMode == drAll || memo->DrawMode == drAfterCalcHeight);
+            {
+                const PositionScope restore(*v);
+                v->Left += atX + Parent->LeftOffset();
+                v->Top += row->y;
+                QBuffer &stream = *qpMasterReport()->GetEMFPages().GetPages(PageNo).Stream;
+                stream.seek(stream.size());
+                v->StreamOut(stream);
+            }
+            if (hook)
+                Parent->AfterPrint();
+            v->OwnerBand = this;
+        } catch (const std::exception &e) {
+            qpFormationError(e);
+            break;
+        }
+        if (qpTerminated())
+            break;
+    }
 }
 
 int TqpBand::DrawPageBreak()

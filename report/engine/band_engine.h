@@ -29,6 +29,9 @@ inline bool qpIsDataBand(int type) { return type == btMasterData || type == btDe
 // text names a data set component of the report's owner; none for the rest.
 TqpDataset *qpResolveDataSet(const QString &name, bool &owned);
 
+// Adds a prepared page for the template page, within the page limit.
+void qpAddPreparedPage(TqpPage &page);
+
 // Marks the pages that sub-report objects show, which are formed only
 // through them. A sub-report naming no report page, or pages that show
 // themselves through sub-reports, is an error (with CurView on the object).
@@ -104,9 +107,15 @@ public:
     void DrawObject(TqpView *view);
     // Resets what showing the band closes (a group header's value).
     void InitValues();
-    // Adds the current record to the band's aggregates (filled in with the
-    // aggregate tables' accumulation).
-    void DoAggregate();
+    // Adds the current record to the band's aggregates. A band with
+    // cross-tab cells keeps per-column totals apart: `column` adds to those
+    // of the page's current column, otherwise the totals kept once a record.
+    void DoAggregate(bool column = false);
+    // Writes the cross-tab cells of this row band: the cross header's, one
+    // column per record of the column data set, the cross footer's.
+    void DrawCross();
+    // Writes this cross band's cells that belong to row band `row`, at x.
+    void DrawCrossCell(TqpBand *row, int atX);
     // Writes a band that may not fit in slices across pages; the drawn height.
     int DrawPageBreak();
     // Records the pages of the band's visible sub-reports from SubReportStart.
@@ -152,7 +161,14 @@ private:
     // A data band followed by bands without data set draws them with itself.
     bool drawsChain() const;
     bool isFixed() const { return Typ == btPageFooter || Typ == btOverlay || Typ == btNone; }
-    void drawCrossCells();
+    // The data set whose records are this row's cross-tab columns.
+    TqpDataset *columnDataSet() const;
+    // CurBand becomes this cross band, drawn for row band `row`.
+    void enterCell(TqpBand *row);
+    // The height the row's objects need, cells measured in every column.
+    int measureCross();
+    // Moves column x to the next prepared page when `width` does not fit.
+    void fitCrossColumn(int &atX, int width, int startPage);
 
     QList<int> m_savedHeights; // object heights before stretching, in object order
 };

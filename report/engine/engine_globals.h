@@ -22,7 +22,8 @@ enum qpFormationMessageId : int {
     qpMsgSubPageMissing = 59283, // %1 object name, %2 page number
     qpMsgSubPageLoop = 59287,    // %1 object name, %2 page number
     qpMsgSubPageTwice = 59288,   // %1 object name, %2 page number
-    qpMsgCrossCells = 59284,  // %1 band name
+    qpMsgCrossNoColumns = 59284, // %1 band name
+    qpMsgCrossNarrow = 59289,    // %1 band name
     qpMsgScriptError = 59285, // %1 object name, %2 compiler message
     qpMsgCrossPair = 59286,   // %1 the pair as written
 };

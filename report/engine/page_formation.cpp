@@ -71,14 +71,6 @@ private:
 
 TqpEMFPages &preparedPages() { return qpMasterReport()->GetEMFPages(); }
 
-void addPreparedPage(TqpPage &page)
-{
-    TqpEMFPages &pages = preparedPages();
-    if (pages.GetCount() >= qpMaxPreparedPages)
-        throw EqpError(qpLoadStr(qpMsgPageLimit).arg(qpMaxPreparedPages));
-    pages.Add(&page);
-}
-
 void endPage(int pageNo)
 {
     for (TqpReport *report : {qpCurReport(), qpMasterReport()}) {
@@ -187,6 +179,18 @@ void assignColumnDataSets(TqpPage &page, const QString &list)
     }
 }
 
+} // namespace
+
+void qpAddPreparedPage(TqpPage &page)
+{
+    TqpEMFPages &pages = preparedPages();
+    if (pages.GetCount() >= qpMaxPreparedPages)
+        throw EqpError(qpLoadStr(qpMsgPageLimit).arg(qpMaxPreparedPages));
+    pages.Add(&page);
+}
+
+namespace {
+
 // One formation of a page: the data walk with its pending band list.
 class PageFormer {
 public:
@@ -258,7 +262,7 @@ void PageFormer::form()
         m_page.CurColumn = 0;
         m_page.XShift = m_page.LeftMargin();
         if (!qpAppendMode) {
-            addPreparedPage(m_page);
+            qpAddPreparedPage(m_page);
             m_page.CurrentY = m_page.TopMargin();
             m_page.ShowBand(bands[btOverlay]);
             m_page.ShowBand(bands[btNone]);
@@ -496,6 +500,10 @@ void TqpPage::TossObjects()
     bool anyCross = false;
     for (TqpView *v : std::as_const(Items))
         if (auto *view = dynamic_cast<TqpBandView *>(v); view && qpIsCrossBand(view->GetBandType())) {
+            // A strip narrower than one unit holds no cell and would pile
+            // every column up at one place.
+            if (view->Width < 1)
+                throw EqpError(qpLoadStr(qpMsgCrossNarrow).arg(view->Name));
             TqpBand *b = Bands[view->GetBandType()];
             configureBand(*this, b, view);
             anyCross = true;
@@ -679,7 +687,7 @@ void TqpPage::NewPage()
         ShowBand(Bands[btColumnFooter]);
     DrawPageFooters();
     BottomLimit = BottomMargin();
-    addPreparedPage(*this);
+    qpAddPreparedPage(*this);
     qpAppendMode = false;
     ShowBand(Bands[btOverlay]);
     CurrentY = TopMargin();

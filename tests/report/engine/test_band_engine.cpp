@@ -9,8 +9,9 @@
 // report), the counting pass, child bands (also of invisible bands), the
 // order of page and band events, fields bound to pictures and rich text,
 // bands split across pages, sub-reports (side by side, nested, following
-// their master), and bad templates that must end in a clear error rather
-// than hang.
+// their master), cross-tab rows (cells, columns on the pages beside,
+// column data sets, events, per-column sums), and bad templates that must
+// end in a clear error rather than hang.
 
 #include "data/data_source.h"
 #include "data/member_store.h"
@@ -1534,6 +1535,284 @@ private slots:
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
         QCOMPARE(allTexts(), expected);
+    }
+
+    // ------------------------------------------------------------ cross-tab
+
+    // A vertical cross-tab strip from `left`, `width` wide.
+    static TqpBandView *crossBand(TqpPage *p, TqpBandType type, int left, int width, const QString &name,
+                                  const QString &source = {})
+    {
+        TqpBandView *b = band(p, type, 0, 10, name, source);
+        b->SetBounds(left, 0, width, kSheetHeight);
+        return b;
+    }
+    // The cell at the crossing of strip `cross` and row band `row`, 2 units
+    // inside the strip.
+    static TqpMemoView *cell(TqpPage *p, TqpBandView *cross, TqpBandView *row, const QString &line)
+    {
+        TqpMemoView *m = text(p, row, line, cross->Left + 2);
+        m->Width = cross->Width - 4;
+        return m;
+    }
+
+    // Rows of three kinds with a cell in every strip: the header row shows
+    // the column numbers, each record its line and column, the footer the
+    // per-column sums; the cross footer sums each row across and starts
+    // again for the next row.
+    void cellAtEveryCrossing()
+    {
+        TqpPage *p = page();
+        TqpBandView *header = crossBand(p, btCrossHeader, 0, 100, QStringLiteral("CaprazBasi"));
+        TqpBandView *data = crossBand(p, btCrossData, 100, 50, QStringLiteral("Capraz"), QStringLiteral("4"));
+        TqpBandView *footer = crossBand(p, btCrossFooter, 150, 60, QStringLiteral("CaprazSonu"));
+        TqpBandView *top = band(p, btMasterHeader, 0, 20, QStringLiteral("Ust"));
+        TqpBandView *rows = band(p, btMasterData, 40, 20, QStringLiteral("Veri"), QStringLiteral("3"));
+        TqpBandView *bottom = band(p, btMasterFooter, 80, 20, QStringLiteral("Alt"));
+        text(p, top, QStringLiteral("Başlık"), 400);
+        cell(p, header, top, QStringLiteral("Üye"));
+        cell(p, data, top, QStringLiteral("Y[COLUMN#]"));
+        cell(p, footer, top, QStringLiteral("Toplam"));
+        cell(p, header, rows, QStringLiteral("Ü[LINE#]"));
+        cell(p, data, rows, QStringLiteral("[LINE#].[COLUMN#]"));
+        cell(p, footer, rows, QStringLiteral("[SUM(COLUMN#)]"));
+        cell(p, header, bottom, QStringLiteral("Son"));
+        cell(p, data, bottom, QStringLiteral("[SUM(COLUMN# * LINE#)]"));
+        cell(p, footer, bottom, QStringLiteral("[SUM(COLUMN#)]"));
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QStringList expected{"Başlık@400,0", "Üye@2,0", "Y1@102,0", "Y2@152,0", "Y3@202,0", "Y4@252,0",
+                             "Toplam@302,0"};
+        for (int line = 1; line <= 3; ++line) {
+            const int y = 20 * line;
+            expected << QStringLiteral("Ü%1@2,%2").arg(line).arg(y);
+            for (int column = 1; column <= 4; ++column)
+                expected << QStringLiteral("%1.%2@%3,%4").arg(line).arg(column).arg(52 + 50 * column).arg(y);
+            expected << QStringLiteral("10@302,%1").arg(y);
+        }
+        // Per column: 1·k + 2·k + 3·k.
+        expected << "Son@2,80" << "6@102,80" << "12@152,80" << "18@202,80" << "24@252,80" << "10@302,80";
+        comparePages({expected});
+    }
+
+    // Twelve columns 100 wide beside a 100 wide header: five fit on a page,
+    // the rest go to the pages beside it at the same height, after the
+    // repeated header; the second row fills the pages the first one made,
+    // and the summary comes back to the first page.
+    void columnsContinueOnTheNextPage()
+    {
+        TqpPage *p = page();
+        TqpBandView *header = crossBand(p, btCrossHeader, 0, 100, QStringLiteral("CaprazBasi"));
+        header->Flags |= flRepeatHeader;
+        TqpBandView *data = crossBand(p, btCrossData, 100, 100, QStringLiteral("Capraz"), QStringLiteral("12"));
+        TqpBandView *pageHeader = band(p, btPageHeader, 0, 20, QStringLiteral("SayfaBasi"));
+        pageHeader->Flags |= flOnFirstPage;
+        text(p, pageHeader, QStringLiteral("S[PAGE#]"), 300);
+        TqpBandView *rows = band(p, btMasterData, 40, 20, QStringLiteral("Veri"), QStringLiteral("2"));
+        cell(p, header, rows, QStringLiteral("Ü[LINE#]"));
+        cell(p, data, rows, QStringLiteral("[LINE#].[COLUMN#]"));
+        text(p, band(p, btReportSummary, 80, 20, QStringLiteral("Ozet")), QStringLiteral("Özet"), 300);
+        QList<int> progress;
+        m_report->OnProgress = [&progress](int pageNo) { progress << pageNo; };
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QList<QStringList> expected(3);
+        for (int i = 0; i < 3; ++i)
+            expected[i] << QStringLiteral("S%1@300,0").arg(i + 1);
+        for (int line = 1; line <= 2; ++line) {
+            const int y = 20 * line;
+            for (int column = 1; column <= 12; ++column) {
+                QStringList &onPage = expected[(column - 1) / 5];
+                if ((column - 1) % 5 == 0)
+                    onPage << QStringLiteral("Ü%1@2,%2").arg(line).arg(y);
+                onPage << QStringLiteral("%1.%2@%3,%4").arg(line).arg(column).arg(102 + 100 * ((column - 1) % 5)).arg(y);
+            }
+        }
+        expected[0] << "Özet@300,60";
+        comparePages(expected);
+        QVERIFY2(progress.contains(1) && progress.contains(2), qPrintable(QString::number(progress.size())));
+    }
+
+    // The column walk: the cross data band's own data set, or the one its
+    // "Band=DataSet;" list names for a row; an empty one leaves the header
+    // and footer cells side by side; a master footer without columns of its
+    // own gets as many as the widest row before it.
+    void columnDataSets_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("empty data set")
+            << QStringLiteral("qpBos")
+            << QStringList{"Ü1@2,0", "T@102,0", "Ü2@2,20", "T@102,20", "Son@2,40", "T@102,40"};
+        QTest::newRow("a data set per row")
+            << QStringLiteral("Veri=3; Alt=qpBos;")
+            << QStringList{"Ü1@2,0", "1@102,0", "2@152,0", "3@202,0", "T@252,0", "Ü2@2,20", "1@102,20",
+                           "2@152,20", "3@202,20", "T@252,20", "Son@2,40", "1@102,40", "2@152,40", "3@202,40",
+                           "T@252,40"};
+        QTest::newRow("last pair without a semicolon")
+            << QStringLiteral("Veri=qpBos; Alt=2")
+            << QStringList{"Ü1@2,0", "T@102,0", "Ü2@2,20", "T@102,20", "Son@2,40", "1@102,40", "2@152,40",
+                           "T@202,40"};
+    }
+    void columnDataSets()
+    {
+        QFETCH(QString, source);
+        QFETCH(QStringList, expected);
+        TqpPage *p = page();
+        TqpBandView *header = crossBand(p, btCrossHeader, 0, 100, QStringLiteral("CaprazBasi"));
+        TqpBandView *data = crossBand(p, btCrossData, 100, 50, QStringLiteral("Capraz"), source);
+        TqpBandView *footer = crossBand(p, btCrossFooter, 150, 60, QStringLiteral("CaprazSonu"));
+        TqpBandView *rows = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("2"));
+        TqpBandView *bottom = band(p, btMasterFooter, 40, 20, QStringLiteral("Alt"));
+        for (TqpBandView *row : {rows, bottom}) {
+            cell(p, header, row, row == rows ? QStringLiteral("Ü[LINE#]") : QStringLiteral("Son"));
+            cell(p, data, row, QStringLiteral("[COLUMN#]"));
+            cell(p, footer, row, QStringLiteral("T"));
+        }
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        comparePages({expected});
+    }
+
+    // A stretched row is as tall as its tallest cell, wherever that is: here
+    // the third column wraps into three lines; every column's cell stretches
+    // to the row's height.
+    void tallestCellInALaterColumn()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = crossBand(p, btCrossData, 0, 30, QStringLiteral("Capraz"), QStringLiteral("4"));
+        TqpBandView *rows = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("2"));
+        rows->Flags |= flStretched;
+        TqpMemoView *c = cell(p, data, rows, QStringLiteral("[IF(COLUMN# = 3, 'a b c', 'a')]"));
+        c->Width = 12; // one letter a line
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        const QStringList written = texts(0, true);
+        QCOMPARE(written.size(), 8);
+        // Three lines of 15 and two gaps of 1 (Arial 10 on the screen); the
+        // cells are expanded again when written, and wrap when drawn.
+        QCOMPARE(written.at(2), QStringLiteral("a b c@62,0 h47"));
+        QCOMPARE(written.at(0), QStringLiteral("a@2,0 h47"));
+        QCOMPARE(written.at(4), QStringLiteral("a@2,47 h47"));
+    }
+
+    // The column events: OnBeginColumn for each row (measuring and drawing),
+    // OnPrintColumn before each column with the width by reference; a width
+    // of 0 puts the next column at the same place.
+    void columnEvents()
+    {
+        TqpPage *p = page();
+        TqpBandView *data = crossBand(p, btCrossData, 100, 50, QStringLiteral("Capraz"), QStringLiteral("3"));
+        TqpBandView *rows = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("2"));
+        rows->Flags |= flStretched;
+        cell(p, data, rows, QStringLiteral("[COLUMN#]"));
+        QStringList events;
+        m_report->OnBeginColumn = [&events](TqpBandBase *band) { events << QStringLiteral("B ") + band->BandName(); };
+        m_report->OnPrintColumn = [&events](int column, int &width) {
+            events << QStringLiteral("P%1 %2").arg(column).arg(width);
+            if (column == 1 && width > 0)
+                width = 0;
+            else if (column == 2 && width == 0)
+                width = 70;
+        };
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        // Measuring passes a scratch width of 0; drawing the band's own,
+        // which a handler's change keeps for the columns after.
+        const QStringList row{"B Veri", "P1 0", "P2 0", "P3 0", "B Veri"};
+        QCOMPARE(events, (row + QStringList{"P1 50", "P2 0", "P3 70"} + row + QStringList{"P1 70", "P2 0", "P3 70"}));
+        QCOMPARE(texts(0).mid(0, 3), (QStringList{"1@102,0", "2@102,0", "3@172,0"}));
+    }
+
+    // Each group footer shows the per-column sums of its own group; they
+    // start again after it was printed. Members go down, the columns are
+    // the years 2022 to 2024 of a user data set driven by its events, and
+    // each cell is 1 when the member paid that year.
+    void perColumnSumsRestartWithTheirFooter()
+    {
+        auto *years = component<TqpUserDataset>(QStringLiteral("qpYillar"));
+        int year = 0;
+        years->OnFirst = [&year](TqpDataset *) { year = 2022; };
+        years->OnNext = [&year](TqpDataset *) { ++year; };
+        years->OnCheckEOF = [&year](TqpDataset *, bool &eof) { eof = year > 2024; };
+        TqpPage *p = page();
+        TqpBandView *header = crossBand(p, btCrossHeader, 0, 100, QStringLiteral("CaprazBasi"));
+        TqpBandView *data = crossBand(p, btCrossData, 100, 60, QStringLiteral("Capraz"), QStringLiteral("qpYillar"));
+        band(p, btGroupHeader, 0, 2, QStringLiteral("Il"), QStringLiteral("[Table1.Vilayet]"));
+        TqpBandView *rows = band(p, btMasterData, 10, 20, QStringLiteral("Uye"), QStringLiteral("qpUyeler"));
+        TqpBandView *groupFooter = band(p, btGroupFooter, 40, 20, QStringLiteral("IlSonu"));
+        cell(p, header, rows, QStringLiteral("[Table1.AdiSoyadi]"));
+        cell(p, data, rows, QStringLiteral("[Odedi]"));
+        cell(p, header, groupFooter, QStringLiteral("[Table1.Vilayet]"));
+        cell(p, data, groupFooter, QStringLiteral("[SUM(Odedi)]"));
+        // Paid: Ali 2023 and 2024, Cem 2024, Emre 2022 (the dues table).
+        const QList<QPair<int, int>> paid{{1, 2023}, {1, 2024}, {3, 2024}, {5, 2022}};
+        m_report->OnGetValue = [&](const QString &name, Variant &value) {
+            if (name.compare(QLatin1String("Odedi"), Qt::CaseInsensitive) != 0)
+                return;
+            const int no = qpParser->Calc(QStringLiteral("Table1.KayitNo")).toInt();
+            value = paid.contains({no, year}) ? 1 : 0;
+        };
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        const QStringList rowsWritten = withoutPlaces(allTexts());
+        QCOMPARE(rowsWritten.join(QLatin1Char(' ')),
+                 QStringLiteral("Ali 0 1 1 Berna 0 0 0 Cem 0 0 1 Ankara 0 1 2 "
+                                "Derya 0 0 0 Bursa 0 0 0 Emre 1 0 0 Izmir 1 0 0"));
+    }
+
+    // Templates a cross-tab cannot print as they are end in a clear error;
+    // the others print, however many columns they have.
+    void crossTabBadInput_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("message");
+        QTest::newRow("10 000 columns") << QStringLiteral("manyColumns") << 0;
+        QTest::newRow("a strip narrower than one unit") << QStringLiteral("narrow") << int(qpMsgCrossNarrow);
+        QTest::newRow("a cell across two strips") << QStringLiteral("across") << 0;
+        QTest::newRow("cross data band without a data set") << QString() << int(qpMsgCrossNoColumns);
+        QTest::newRow("cross data band naming no component") << QStringLiteral("missing") << int(qpMsgCrossNoColumns);
+    }
+    void crossTabBadInput()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, message);
+        TqpPage *p = page();
+        TqpBandView *header = crossBand(p, btCrossHeader, 0, 100, QStringLiteral("CaprazBasi"));
+        TqpBandView *data = crossBand(p, btCrossData, 100, 50, QStringLiteral("Capraz"));
+        TqpBandView *rows = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("2"));
+        cell(p, header, rows, QStringLiteral("Ü[LINE#]"));
+        cell(p, data, rows, QStringLiteral("[COLUMN#]"));
+        if (kind == QLatin1String("manyColumns"))
+            data->FormatStr = QStringLiteral("10000");
+        else if (kind == QLatin1String("narrow"))
+            data->Width = 0;
+        else if (kind == QLatin1String("missing"))
+            data->FormatStr = QStringLiteral("qpYok");
+        else if (kind == QLatin1String("across"))
+            data->FormatStr = QStringLiteral("2");
+        if (kind == QLatin1String("across") || kind == QLatin1String("narrow")) {
+            TqpMemoView *wide = text(p, rows, QStringLiteral("Geniş"), 90);
+            wide->Width = 40;
+        }
+        build();
+        if (message) {
+            expectError(message);
+            return;
+        }
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        const QStringList written = withoutPlaces(allTexts());
+        if (kind == QLatin1String("manyColumns")) {
+            // Ten columns beside the header, then twelve a page; six on the last.
+            QCOMPARE(pageCount(), 1 + (10000 - 10 + 11) / 12);
+            QCOMPARE(written.size(), 2 * (1 + 10000));
+            QCOMPARE(written.count(QStringLiteral("10000")), 2);
+            QCOMPARE(texts(pageCount() - 1).last(), QStringLiteral("10000@252,20"));
+        } else {
+            // Not inside one strip: an ordinary object of the row, once a row.
+            QCOMPARE(texts(0), (QStringList{"Geniş@90,0", "Ü1@2,0", "1@102,0", "2@152,0", "Geniş@90,20", "Ü2@2,20",
+                                            "1@102,20", "2@152,20"}));
+        }
     }
 };
 
