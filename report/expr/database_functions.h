@@ -1,7 +1,9 @@
 #pragma once
 // The database function library: FIELDISNULL(name) tells whether a table
-// field of the report's data is null. The argument is an expression that
-// yields the field's name, usually a quoted 'Table1.Field'.
+// field of the report's data is null; LOOKUPSUM(name, keyField, value) sums
+// a table field over the records whose key field holds the value, such as
+// one member's dues of one year. Names are expressions that yield the
+// field's name, usually a quoted 'Table1.Field'.
 
 #include "report/expr/function_library.h"
 

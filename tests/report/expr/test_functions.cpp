@@ -423,6 +423,52 @@ private slots:
         qpInterpretator = previous;
     }
 
+    // LOOKUPSUM over a dues table: the sum of one member's payments of a
+    // year, every year without a key, the cursor back where it was, and
+    // names that are no field of a data set as clear errors.
+    void lookupSumOverADuesTable()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        MemberStore::PrepareWorkingFolder(dir.path());
+        QObject form;
+        form.setObjectName(QStringLiteral("UyeKayitForm1"));
+        auto *dues = new TTable(&form);
+        dues->setObjectName(QStringLiteral("Table2"));
+        dues->DatabaseName = dir.path();
+        dues->TableName = QStringLiteral("Aidat.db");
+        dues->Open();
+        const QList<QPair<const char *, double>> paid{{"2023", 40}, {"2024", 25.5}, {"2023", 60}, {"2022", 10}};
+        for (const auto &[year, amount] : paid) {
+            dues->Append();
+            dues->FieldByName(QStringLiteral("KayitNo"))->setAsFloat(1);
+            dues->FieldByName(QStringLiteral("Yil"))->setAsString(QString::fromLatin1(year));
+            dues->FieldByName(QStringLiteral("Alinan"))->setAsFloat(amount);
+            dues->Post();
+        }
+        dues->First();
+        dues->Next();
+        const double current = dues->FieldByName(QStringLiteral("Alinan"))->AsFloat();
+        qpRegisterContainer(&form);
+        qpReportOwner = [&] { return &form; };
+        qpDefaultDataSet = nullptr;
+        qpUseDefaultDataSetName = nullptr;
+
+        QCOMPARE(calc(QStringLiteral("LOOKUPSUM('Table2.Alinan', 'Yil', 2023)")).toReal(), 100.0);
+        QCOMPARE(calc(QStringLiteral("LOOKUPSUM('Table2.Alinan', 'Yil', '2024')")).toReal(), 25.5);
+        QCOMPARE(calc(QStringLiteral("LOOKUPSUM('Table2.Alinan', 'Yil', 2020 + 2)")).toReal(), 10.0);
+        QCOMPARE(calc(QStringLiteral("LOOKUPSUM('Table2.Alinan', 'Yil', 1999)")).toReal(), 0.0);
+        QCOMPARE(calc(QStringLiteral("LOOKUPSUM('Table2.Alinan', '', 0)")).toReal(), 135.5);
+        QCOMPARE(dues->FieldByName(QStringLiteral("Alinan"))->AsFloat(), current);
+        for (const char *bad : {"LOOKUPSUM('Alinan', 'Yil', 2023)", "LOOKUPSUM('Table2.Yok', 'Yil', 2023)",
+                                "LOOKUPSUM('Table2.Alinan', 'Yok', 2023)"})
+            QVERIFY_THROWS_EXCEPTION(std::exception, calc(QString::fromLatin1(bad)));
+        QCOMPARE(dues->FieldByName(QStringLiteral("Alinan"))->AsFloat(), current);
+
+        qpReportOwner = nullptr;
+        qpUnregisterContainer(&form);
+    }
+
     void descriptionsByCategory()
     {
         QStringList categories;
@@ -435,7 +481,7 @@ private slots:
         qpInstalledFunctions.GetFunctionList(QString::fromUtf8("ünite"), names);
         QCOMPARE(names, QStringList({"AVG", "COUNT", "MAX", "MIN", "SUM"}));
         qpInstalledFunctions.GetFunctionList(QStringLiteral("Database"), names);
-        QCOMPARE(names, QStringList{QStringLiteral("FIELDISNULL")});
+        QCOMPARE(names, QStringList({"FIELDISNULL", "LOOKUPSUM"}));
         qpInstalledFunctions.GetFunctionList(QStringLiteral("Mantıksal"), names);
         QCOMPARE(names, QStringList({"AND", "FALSE", "NOT", "OR", "TRUE"}));
         qpInstalledFunctions.GetFunctionList(QStringLiteral("Tarih ve Saat"), names);
