@@ -1,10 +1,12 @@
 // The two shipped print templates: they are what the generator makes, and
 // prepared over the member table they print what the operator expects; the
-// tool takes the same path from template to prepared report to PDF.
+// tool takes the same path from template to prepared report to PDF, also
+// for a treasurer's cross-tab of dues by member and year.
 
 #include "member_generator.h"
 #include "member_session.h"
 #include "member_store.h"
+#include "member_templates.h"
 #include "report/engine/prepared_pages.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/memo_view.h"
@@ -480,6 +482,140 @@ private slots:
                                                           .arg(w.text).arg(w.page).arg(w.box.left()).arg(w.box.top())
                                                           .arg(w.box.right()).arg(w.box.bottom())));
         }
+    }
+
+    // The treasurer's table through the tool: twelve members down the page,
+    // the years 2015 to 2024 across, so wide that the last four years and
+    // the members' totals go to the page beside the first, at the same
+    // heights and after the repeated names. Every cell, every year's total
+    // and every member's total is read back from the PDF.
+    void duesTableThroughTheTool()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed; make deps installs it");
+        QTemporaryDir data;
+        MemberStore::PrepareWorkingFolder(data.path());
+        constexpr int members = 12, firstYear = 2015, years = 10;
+        generateMembers(QDir(data.path()).filePath(QStringLiteral("Uye.db")), members);
+        // Member m pays 10·m + the year's last two digits, except in the
+        // years where m + year divides by 3; member 1 paid 2016 in two parts.
+        const auto amount = [](int m, int year) { return (m + year) % 3 == 0 ? 0 : 10 * m + year % 100; };
+        {
+            TTable dues;
+            dues.DatabaseName = data.path();
+            dues.TableName = QStringLiteral("Aidat.db");
+            dues.Open();
+            for (int m = 1; m <= members; ++m)
+                for (int year = firstYear; year < firstYear + years; ++year) {
+                    const int paid = amount(m, year);
+                    if (paid == 0)
+                        continue;
+                    const QList<int> parts = m == 1 && year == 2016 ? QList<int>{paid - 5, 5} : QList<int>{paid};
+                    for (int part : parts) {
+                        dues.Append();
+                        dues.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(m);
+                        dues.FieldByName(QStringLiteral("Yil"))->setAsString(QString::number(year));
+                        dues.FieldByName(QStringLiteral("Alinan"))->setAsFloat(part);
+                        dues.Post();
+                    }
+                }
+            // A year outside the table counts nowhere.
+            dues.Append();
+            dues.FieldByName(QStringLiteral("KayitNo"))->setAsFloat(2);
+            dues.FieldByName(QStringLiteral("Yil"))->setAsString(QStringLiteral("2010"));
+            dues.FieldByName(QStringLiteral("Alinan"))->setAsFloat(999);
+            dues.Post();
+        }
+        const QString qpf = QDir(data.path()).filePath(QStringLiteral("AidatTablosu.qpf"));
+        {
+            TqpReport report;
+            CurReport = &report;
+            qpBuildDuesTable(report, firstYear, years);
+            report.SaveToFile(qpf);
+            CurReport = nullptr;
+        }
+        const QString qpp = QDir(data.path()).filePath(QStringLiteral("aidat.qpp"));
+        const QString pdf = QDir(data.path()).filePath(QStringLiteral("aidat.pdf"));
+        int rc = -1;
+        QString out = run({QStringLiteral("prepare"), qpf, QStringLiteral("--data"), data.path(), QStringLiteral("-o"), qpp},
+                          &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        out = run({QStringLiteral("pdf"), qpp, QStringLiteral("-o"), pdf}, &rc);
+        QVERIFY2(rc == 0, qPrintable(out));
+        QList<QSizeF> pages;
+        const QList<Word> words = pdfWords(pdf, pages);
+        QCOMPARE(pages.size(), 2);
+
+        // Rows by the member's name on each page, in the order printed.
+        TTable names;
+        names.DatabaseName = data.path();
+        names.TableName = QStringLiteral("Uye.db");
+        MemberStore::ConfigureTable(names);
+        names.Open();
+        QStringList memberNames;
+        for (names.First(); !names.Eof(); names.Next())
+            memberNames << names.FieldByName(QStringLiteral("AdiSoyadi"))->AsString();
+        QCOMPARE(memberNames.size(), members);
+        // The words of one printed line (same baseline) of a page, left to right.
+        const auto line = [&](int page, double y) {
+            QList<Word> row;
+            for (const Word &w : words)
+                if (w.page == page && qAbs(w.box.bottom() - y) < 0.5)
+                    row << w;
+            std::sort(row.begin(), row.end(), [](const Word &a, const Word &b) { return a.box.left() < b.box.left(); });
+            QStringList texts;
+            for (const Word &w : row)
+                texts << w.text;
+            return texts;
+        };
+        const auto money = [](int value) {
+            return QLocale(QLocale::Turkish).toString(double(value), 'f', 2);
+        };
+        double headerY = -1;
+        for (const Word &w : words)
+            if (w.page == 1 && w.text == QStringLiteral("Üye"))
+                headerY = w.box.bottom();
+        QVERIFY(headerY > 0);
+        QCOMPARE(line(1, headerY), (QStringList{"Üye", "2015", "2016", "2017", "2018", "2019", "2020"}));
+        QCOMPARE(line(2, headerY), (QStringList{"Üye", "2021", "2022", "2023", "2024", "Toplam"}));
+
+        // Each member's row: the same baseline on both pages.
+        QList<int> yearTotals(years);
+        int grandTotal = 0;
+        for (int m = 1; m <= members; ++m) {
+            const QString name = memberNames.at(m - 1);
+            double y = -1;
+            for (const Word &w : words)
+                if (w.page == 1 && name.startsWith(w.text) && w.box.left() < 100 && w.box.bottom() > headerY &&
+                    line(1, w.box.bottom()).join(QLatin1Char(' ')).startsWith(name))
+                    y = w.box.bottom();
+            QVERIFY2(y > 0, qPrintable(name));
+            QStringList left = name.split(QLatin1Char(' ')), right = left;
+            int total = 0;
+            for (int i = 0; i < years; ++i) {
+                const int paid = amount(m, firstYear + i);
+                total += paid;
+                yearTotals[i] += paid;
+                if (paid)
+                    (i < 6 ? left : right) << money(paid);
+            }
+            grandTotal += total;
+            right << money(total);
+            QCOMPARE(line(1, y), left);
+            QCOMPARE(line(2, y), right);
+        }
+        // The totals row under the last member.
+        double footerY = -1;
+        for (const Word &w : words)
+            if (w.page == 1 && w.text == QStringLiteral("toplamı"))
+                footerY = w.box.bottom();
+        QVERIFY(footerY > 0);
+        QStringList left{"Yıl", "toplamı"}, right = left;
+        for (int i = 0; i < years; ++i)
+            (i < 6 ? left : right) << money(yearTotals.at(i));
+        right << money(grandTotal);
+        QCOMPARE(line(1, footerY), left);
+        QCOMPARE(line(2, footerY), right);
     }
 
     // The photo field holds whatever picture file the operator chose; the

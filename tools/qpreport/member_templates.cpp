@@ -365,6 +365,64 @@ void qpBuildMemberList(TqpReport &report)
     pageNo->FrameColor = kRuleColour;
 }
 
+void qpBuildDuesTable(TqpReport &report, int firstYear, int years)
+{
+    Builder b(report);
+    report.Title = QStringLiteral("Aidat Tablosu");
+    // Strips: the member's name, one column a year, the member's total.
+    constexpr int nameWidth = 200, yearWidth = 70, totalWidth = 90;
+    constexpr int yearLeft = kMargin + nameWidth, totalLeft = yearLeft + yearWidth;
+    b.band(QStringLiteral("UyeSutunu"), btCrossHeader, 0, kSheetHeight, flRepeatHeader)
+        ->SetBounds(kMargin, 0, nameWidth, kSheetHeight);
+    b.band(QStringLiteral("YilSutunu"), btCrossData, 0, kSheetHeight)->SetBounds(yearLeft, 0, yearWidth, kSheetHeight);
+    report.Pages.GetPages(0)->Items.last()->FormatStr = QString::number(years);
+    b.band(QStringLiteral("ToplamSutunu"), btCrossFooter, 0, kSheetHeight)
+        ->SetBounds(totalLeft, 0, totalWidth, kSheetHeight);
+
+    // What the member paid in the column's year, summed for the totals.
+    const QString paid = QStringLiteral("LOOKUPSUM('Table2.Alinan', 'Yil', %1 + COLUMN#)").arg(firstYear - 1);
+    const QString sum = QStringLiteral("SUM(%1)").arg(paid);
+    const auto cells = [&](const QString &row, int top, int height, const QString &name, const QString &year,
+                           const QString &total, int style) {
+        TqpMemoView *n = b.text(row + QStringLiteral("Ad"), name, kMargin, top, nameWidth, height, 9, style);
+        TqpMemoView *y = b.text(row + QStringLiteral("Yil"), year, yearLeft, top, yearWidth, height, 9, style, qptaRight);
+        TqpMemoView *t = b.text(row + QStringLiteral("Toplam"), total, totalLeft, top, totalWidth, height, 9,
+                                fsBold, qptaRight);
+        for (TqpMemoView *m : {n, y, t}) {
+            m->FrameTyp = qpftBottom;
+            m->FrameColor = kRuleColour;
+            m->GapX = 4;
+        }
+        return QList<TqpMemoView *>{n, y, t};
+    };
+
+    b.band(QStringLiteral("SayfaBasi"), btPageHeader, kMargin, 40, flOnFirstPage);
+    b.text(QStringLiteral("TabloBasligi"), QStringLiteral("AİDAT ÖDEMELERİ"), kMargin, 44, 420, 30, 16, fsBold);
+
+    b.band(QStringLiteral("UstSatir"), btMasterHeader, 90, 22, flRepeatHeader);
+    for (TqpMemoView *m : cells(QStringLiteral("Ust"), 90, 22, QStringLiteral("Üye"),
+                                QStringLiteral("[%1 + COLUMN#]").arg(firstYear - 1), QStringLiteral("Toplam"), fsBold)) {
+        m->FillColor = kHeadingFill;
+        m->FrameTyp = qpftTop | qpftBottom;
+    }
+
+    b.band(QStringLiteral("UyeSatiri"), btMasterData, 120, 20)->FormatStr = QStringLiteral("qpDBDataSet1");
+    const QList<TqpMemoView *> member = cells(QStringLiteral("Uye"), 120, 20, field(QStringLiteral("AdiSoyadi")),
+                                              QStringLiteral("[%1]").arg(paid), QStringLiteral("[%1]").arg(sum), 0);
+    member.at(1)->Flags |= flHideZeros; // a year not paid stays blank
+
+    // Under each year the year's total; at the end of the row the totals of
+    // the years summed once more.
+    b.band(QStringLiteral("AltSatir"), btMasterFooter, 150, 22);
+    for (TqpMemoView *m : cells(QStringLiteral("Alt"), 150, 22, QStringLiteral("Yıl toplamı"),
+                                QStringLiteral("[%1]").arg(sum), QStringLiteral("[SUM(%1)]").arg(sum), fsBold)) {
+        m->FrameTyp = qpftTop | qpftBottom;
+    }
+    for (TqpView *v : std::as_const(report.Pages.GetPages(0)->Items))
+        if (auto *m = dynamic_cast<TqpMemoView *>(v); m && m->Memo.join(QString()).contains(QLatin1String("LOOKUPSUM")))
+            m->Format = kMoney;
+}
+
 void qpWriteMemberTemplates(const QString &folder)
 {
     const QDir dir(folder);
