@@ -200,9 +200,17 @@ bool TqpBand::HasCross() const
 
 QString TqpBand::ExtractField(const QString &key, int n)
 {
-    const QStringList fields = key.split(QChar(1));
-    // The last piece is not ended by a code-1 character, so it is no field.
-    return n >= 1 && n < fields.size() ? fields.at(n - 1) : QString();
+    // Walked rather than split: aggregates read keys for every record and column.
+    qsizetype from = 0;
+    for (int field = 1; n >= 1; ++field) {
+        const qsizetype end = key.indexOf(QChar(1), from);
+        if (end < 0)
+            return {}; // the last piece is not ended by a code-1 character, so it is no field
+        if (field == n)
+            return key.mid(from, end - from);
+        from = end + 1;
+    }
+    return {};
 }
 
 Variant TqpBand::GetAggregateValue(const QString &key)
@@ -539,11 +547,12 @@ void TqpBand::DoAggregate(bool column)
     const auto perColumn = [](const QString &key) { return !key.isEmpty() && key.at(0).isDigit(); };
     const bool cross = HasCross();
     const QString columnNo = QString::number(Parent->ColumnNumber);
+    const QString registered = QStringLiteral("0") + QChar(1), thisColumn = columnNo + QChar(1);
     if (column) {
         // Each key registered for the column footer gets a copy for this column.
         for (int i = 0; i < table.Count(); ++i) {
             const QString key = table.GetName(i);
-            if (ExtractField(key, 1) != QLatin1String("0"))
+            if (!key.startsWith(registered))
                 continue;
             const QString copy = (columnNo + key.mid(1)).left(255);
             if (table.IndexOf(copy) < 0) {
@@ -557,9 +566,9 @@ void TqpBand::DoAggregate(bool column)
     for (int i = 0; i < table.Count(); ++i) {
         QString key = table.GetName(i);
         if (column) {
-            if (ExtractField(key, 1) != columnNo)
+            if (!key.startsWith(thisColumn))
                 continue;
-            key = key.mid(key.indexOf(QChar(1)) + 1);
+            key = key.mid(thisColumn.size());
         } else if (cross && perColumn(key)) {
             continue; // added column by column while the row's cells are written
         }

@@ -35,7 +35,17 @@ Variant lookupSum(const QString &name, const QString &keyField, const Variant &k
         ds->Open();
     TField *summed = ds->FieldByName(field.isEmpty() ? name : field);
     TField *keyed = keyField.isEmpty() ? nullptr : ds->FieldByName(keyField);
-    const TBookmark here = ds->GetBookmark();
+    // Put back by position: a bookmark would be looked up in the whole table.
+    const int here = ds->RecNo();
+    const bool atEnd = ds->Eof();
+    const auto restore = [&] {
+        if (here > 0 && here <= ds->RecordCount()) {
+            ds->setRecNo(here);
+            if (atEnd)
+                ds->Next();
+        }
+        ds->EnableControls();
+    };
     ds->DisableControls();
     Variant total = 0;
     try {
@@ -43,14 +53,10 @@ Variant lookupSum(const QString &name, const QString &keyField, const Variant &k
             if (!keyed || sameValue(qpGetFieldValue(keyed), key))
                 total = total + qpGetFieldValue(summed);
     } catch (...) {
-        if (ds->BookmarkValid(here))
-            ds->GotoBookmark(here);
-        ds->EnableControls();
+        restore();
         throw;
     }
-    if (ds->BookmarkValid(here))
-        ds->GotoBookmark(here);
-    ds->EnableControls();
+    restore();
     return total;
 }
 

@@ -464,6 +464,12 @@ private slots:
                                 "LOOKUPSUM('Table2.Alinan', 'Yok', 2023)"})
             QVERIFY_THROWS_EXCEPTION(std::exception, calc(QString::fromLatin1(bad)));
         QCOMPARE(dues->FieldByName(QStringLiteral("Alinan"))->AsFloat(), current);
+        // A walk that had reached the end stays at the end.
+        dues->Last();
+        dues->Next();
+        QVERIFY(dues->Eof());
+        QCOMPARE(calc(QStringLiteral("LOOKUPSUM('Table2.Alinan', 'Yil', 2023)")).toReal(), 100.0);
+        QVERIFY(dues->Eof());
 
         qpReportOwner = nullptr;
         qpUnregisterContainer(&form);
