@@ -1616,7 +1616,8 @@ private slots:
         TqpBandView *data = crossBand(p, btCrossData, 100, 100, QStringLiteral("Capraz"), QStringLiteral("12"));
         TqpBandView *pageHeader = band(p, btPageHeader, 0, 20, QStringLiteral("SayfaBasi"));
         pageHeader->Flags |= flOnFirstPage;
-        text(p, pageHeader, QStringLiteral("S[PAGE#]/[TOTALPAGES]"), 300);
+        // Only the final pass of a two-pass build knows the page count.
+        text(p, pageHeader, twoPasses ? QStringLiteral("S[PAGE#]/[TOTALPAGES]") : QStringLiteral("S[PAGE#]"), 300);
         TqpBandView *rows = band(p, btMasterData, 40, 20, QStringLiteral("Veri"), QStringLiteral("2"));
         cell(p, header, rows, QStringLiteral("Ü[LINE#]"));
         cell(p, data, rows, QStringLiteral("[LINE#].[COLUMN#]"));
@@ -1627,7 +1628,7 @@ private slots:
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
         QList<QStringList> expected(3);
         for (int i = 0; i < 3; ++i)
-            expected[i] << QStringLiteral("S%1/%2@300,0").arg(i + 1).arg(twoPasses ? 3 : 0);
+            expected[i] << (twoPasses ? QStringLiteral("S%1/3@300,0") : QStringLiteral("S%1@300,0")).arg(i + 1);
         for (int line = 1; line <= 2; ++line) {
             const int y = 20 * line;
             for (int column = 1; column <= 12; ++column) {
