@@ -1559,9 +1559,18 @@ private slots:
     // Rows of three kinds with a cell in every strip: the header row shows
     // the column numbers, each record its line and column, the footer the
     // per-column sums; the cross footer sums each row across and starts
-    // again for the next row.
+    // again for the next row. A summary counts each record once, however
+    // many columns it has. Rows that may be split are written whole, with
+    // their cells, as a split has no place for columns.
+    void cellAtEveryCrossing_data()
+    {
+        QTest::addColumn<bool>("breakable");
+        QTest::newRow("rows of fixed height") << false;
+        QTest::newRow("rows that may be split") << true;
+    }
     void cellAtEveryCrossing()
     {
+        QFETCH(bool, breakable);
         TqpPage *p = page();
         TqpBandView *header = crossBand(p, btCrossHeader, 0, 100, QStringLiteral("CaprazBasi"));
         TqpBandView *data = crossBand(p, btCrossData, 100, 50, QStringLiteral("Capraz"), QStringLiteral("4"));
@@ -1579,6 +1588,9 @@ private slots:
         cell(p, header, bottom, QStringLiteral("Son"));
         cell(p, data, bottom, QStringLiteral("[SUM(COLUMN# * LINE#)]"));
         cell(p, footer, bottom, QStringLiteral("[SUM(COLUMN#)]"));
+        if (breakable)
+            rows->Flags |= flBreaked;
+        text(p, band(p, btReportSummary, 120, 20, QStringLiteral("Ozet")), QStringLiteral("[COUNT(Veri)] kayıt"), 400);
         build();
         QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
         QStringList expected{"Başlık@400,0", "Üye@2,0", "Y1@102,0", "Y2@152,0", "Y3@202,0", "Y4@252,0",
@@ -1591,7 +1603,8 @@ private slots:
             expected << QStringLiteral("10@302,%1").arg(y);
         }
         // Per column: 1·k + 2·k + 3·k.
-        expected << "Son@2,80" << "6@102,80" << "12@152,80" << "18@202,80" << "24@252,80" << "10@302,80";
+        expected << "Son@2,80" << "6@102,80" << "12@152,80" << "18@202,80" << "24@252,80" << "10@302,80"
+                 << "3 kayıt@400,100";
         comparePages({expected});
     }
 
@@ -1704,6 +1717,19 @@ private slots:
         QCOMPARE(written.at(2), QStringLiteral("a b c@62,0 h47"));
         QCOMPARE(written.at(0), QStringLiteral("a@2,0 h47"));
         QCOMPARE(written.at(4), QStringLiteral("a@2,47 h47"));
+    }
+    // Without a column the header's cells are still measured.
+    void tallHeaderCellWithoutColumns()
+    {
+        TqpPage *p = page();
+        TqpBandView *header = crossBand(p, btCrossHeader, 0, 30, QStringLiteral("CaprazBasi"));
+        crossBand(p, btCrossData, 30, 30, QStringLiteral("Capraz"), QStringLiteral("qpBos"));
+        TqpBandView *rows = band(p, btMasterData, 0, 20, QStringLiteral("Veri"), QStringLiteral("2"));
+        rows->Flags |= flStretched;
+        cell(p, header, rows, QStringLiteral("a b c"))->Width = 12;
+        build();
+        QVERIFY2(!ErrorFlag, qPrintable(ErrorStr));
+        QCOMPARE(texts(0, true), (QStringList{"a b c@2,0 h47", "a b c@2,47 h47"}));
     }
 
     // The column events: OnBeginColumn for each row (measuring and drawing),
