@@ -38,6 +38,22 @@ QString run(const QStringList &args, int *exitCode = nullptr)
     return QString::fromUtf8(tool.readAllStandardOutput()) + QString::fromUtf8(tool.readAllStandardError());
 }
 
+// Prepares a template over a working folder with the tool and writes the
+// result as PDF into the same folder; the PDF's path, or empty with the
+// tool's message in `error`.
+QString toolPdf(const QString &templateFile, const QString &folder, const QString &stem, QString &error)
+{
+    const QString qpp = QDir(folder).filePath(stem + QStringLiteral(".qpp"));
+    const QString pdf = QDir(folder).filePath(stem + QStringLiteral(".pdf"));
+    int rc = -1;
+    error = run({QStringLiteral("prepare"), templateFile, QStringLiteral("--data"), folder, QStringLiteral("-o"), qpp},
+                &rc);
+    if (rc != 0)
+        return {};
+    error = run({QStringLiteral("pdf"), qpp, QStringLiteral("-o"), pdf}, &rc);
+    return rc == 0 ? pdf : QString();
+}
+
 // Everything but the file's place and the moment of saving.
 QString dumpWithoutDates(const QString &file)
 {
@@ -459,15 +475,9 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed; make deps installs it");
         QFETCH(QString, name);
-        const QString qpp = QDir(m_dir.path()).filePath(name + QStringLiteral(".qpp"));
-        const QString pdf = QDir(m_dir.path()).filePath(name + QStringLiteral(".pdf"));
-        int rc = -1;
-        QString out = run({QStringLiteral("prepare"), shipped(name.toLatin1().constData()), QStringLiteral("--data"),
-                           m_dir.path(), QStringLiteral("-o"), qpp},
-                          &rc);
-        QVERIFY2(rc == 0, qPrintable(out));
-        out = run({QStringLiteral("pdf"), qpp, QStringLiteral("-o"), pdf}, &rc);
-        QVERIFY2(rc == 0, qPrintable(out));
+        QString error;
+        const QString pdf = toolPdf(shipped(name.toLatin1().constData()), m_dir.path(), name, error);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(error));
         QList<QSizeF> pages;
         const QList<Word> words = pdfWords(pdf, pages);
         QVERIFY(!pages.isEmpty());
@@ -534,14 +544,9 @@ private slots:
             report.SaveToFile(qpf);
             CurReport = nullptr;
         }
-        const QString qpp = QDir(data.path()).filePath(QStringLiteral("aidat.qpp"));
-        const QString pdf = QDir(data.path()).filePath(QStringLiteral("aidat.pdf"));
-        int rc = -1;
-        QString out = run({QStringLiteral("prepare"), qpf, QStringLiteral("--data"), data.path(), QStringLiteral("-o"), qpp},
-                          &rc);
-        QVERIFY2(rc == 0, qPrintable(out));
-        out = run({QStringLiteral("pdf"), qpp, QStringLiteral("-o"), pdf}, &rc);
-        QVERIFY2(rc == 0, qPrintable(out));
+        QString error;
+        const QString pdf = toolPdf(qpf, data.path(), QStringLiteral("aidat"), error);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(error));
         QList<QSizeF> pages;
         const QList<Word> words = pdfWords(pdf, pages);
         QCOMPARE(pages.size(), 2);
