@@ -1635,6 +1635,9 @@ private slots:
         cell(p, header, rows, QStringLiteral("Ü[LINE#]"));
         cell(p, data, rows, QStringLiteral("[LINE#].[COLUMN#]"));
         text(p, band(p, btReportSummary, 80, 20, QStringLiteral("Ozet")), QStringLiteral("Özet"), 300);
+        TqpBandView *pageFooter = band(p, btPageFooter, 900, 20, QStringLiteral("SayfaSonu"));
+        pageFooter->Flags |= flOnFirstPage | flOnLastPage;
+        text(p, pageFooter, QStringLiteral("F[PAGE#]"), 300);
         QList<int> progress;
         m_report->OnProgress = [&progress](int pageNo) { progress << pageNo; };
         build();
@@ -1652,6 +1655,9 @@ private slots:
             }
         }
         expected[0] << "Özet@300,60";
+        // Every page gets its footer when the row's pages are closed.
+        for (int i = 0; i < 3; ++i)
+            expected[i] << QStringLiteral("F%1@300,980").arg(i + 1);
         comparePages(expected);
         QVERIFY2(progress.contains(1) && progress.contains(2), qPrintable(QString::number(progress.size())));
     }
