@@ -309,10 +309,10 @@ void TqpSyntaxMemo::updateScrollBar()
     QScrollBar *bar = verticalScrollBar();
     const int visible = std::max(1, VisibleLines());
     const int count = int(m_lines.size());
-    const QSignalBlocker block(bar);
     bar->setRange(0, count <= visible ? 0 : count - visible);
     bar->setSingleStep(1);
     bar->setPageStep(visible);
+    const QSignalBlocker block(bar);
     bar->setValue(m_topLine);
 }
 
@@ -641,8 +641,11 @@ void TqpSyntaxMemo::backspace()
         for (int i = line0 - 1; i >= 0; --i) {
             const int f = firstNonBlank(i);
             if (f > 0 && f < m_caretX) {
-                snapshot();
-                replaceRange(QPoint(f, m_caretY), QPoint(m_caretX, m_caretY), QString());
+                // Only blanks that exist are removed; beyond the end the caret just moves.
+                if (f <= m_lines.at(line0).size()) {
+                    snapshot();
+                    replaceRange(QPoint(f, m_caretY), QPoint(m_caretX, m_caretY), QString());
+                }
                 SetPos(f, m_caretY);
                 return;
             }
@@ -1058,11 +1061,14 @@ void TqpSyntaxMemo::mouseReleaseEvent(QMouseEvent *)
 
 void TqpSyntaxMemo::mouseDoubleClickEvent(QMouseEvent *e)
 {
-    // The press of the double click does not place the caret again: the
-    // first click did, and the word around it is selected.
+    // The double click selects the word under the pointer; it does not drop
+    // the selection as a press would.
     if (e->button() != Qt::LeftButton)
         return;
+    TRepaint repaint(this);
     m_selecting = false;
+    const QPoint cell = CellAt(e->position().toPoint());
+    SetPos(cell.x(), cell.y());
     selectWordAtCaret();
 }
 
@@ -1128,8 +1134,15 @@ void TqpSyntaxMemo::blinkCaret()
 
 void TqpSyntaxMemo::paintEvent(QPaintEvent *event)
 {
+    // Each rectangle of the region on its own: a changed line and the footer
+    // must not repaint everything between them.
     QPainter p(viewport());
-    const QRect clip = event->rect();
+    for (const QRect &rect : event->region())
+        paintRect(p, rect);
+}
+
+void TqpSyntaxMemo::paintRect(QPainter &p, const QRect &clip)
+{
     const int gw = gutterWidth();
     const int width = viewport()->width();
     const int textBottom = viewport()->height() - footerHeight();

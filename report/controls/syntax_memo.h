@@ -19,6 +19,7 @@
 #include <array>
 
 class QMenu;
+class QPainter;
 
 class TqpSyntaxMemo : public QAbstractScrollArea {
     Q_OBJECT
@@ -181,6 +182,7 @@ private:
     bool handleNavigation(QKeyEvent *event);
     static bool isMemoKey(const QKeyEvent *event);
     void blinkCaret();
+    void paintRect(QPainter &p, const QRect &clip);
 
     TSyntaxScanner m_scanner;
     QStringList m_lines;
