@@ -161,7 +161,6 @@ TqpSyntaxMemo::TqpSyntaxMemo(QWidget *parent) : QAbstractScrollArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setAutoFillBackground(false);
     viewport()->setAcceptDrops(true);
@@ -357,6 +356,7 @@ void TqpSyntaxMemo::SetText(const QStringList &lines)
     m_selAnchor = m_selEnd = QPoint();
     m_undo.clear();
     m_message.clear();
+    m_modified = false;
     updateScrollBar();
     viewport()->update();
 }

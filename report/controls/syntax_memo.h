@@ -65,7 +65,7 @@ public:
     void SetPopupMenu(QMenu *menu) { m_popupMenu = menu; }
 
     // Replaces the text: caret to (1, 1), view to the top left, selection
-    // and undo list cleared.
+    // and undo list cleared, not modified.
     void SetText(const QStringList &lines);
     // The lines without their trailing blanks.
     QStringList GetText() const;

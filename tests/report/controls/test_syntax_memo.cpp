@@ -212,6 +212,7 @@ private slots:
         QCOMPARE(memo->GetPos(), QPoint(8, 1));
         QVERIFY(memo->Modified());
         memo->SetText({"x"});
+        QVERIFY(!memo->Modified());
         key(Qt::Key_Z, Qt::ControlModifier); // the new text has no history
         QCOMPARE(memo->Lines(), QStringList{"x"});
     }
@@ -653,6 +654,46 @@ private slots:
         QApplication::processEvents();
         image = memo->viewport()->grab().toImage();
         QCOMPARE(QColor(image.pixel(2, bottom)), QColor(0xF0, 0xF0, 0xF0));
+    }
+
+    // Another font is measured again and drawn cell by cell, so narrow and
+    // wide letters keep to the same grid as the caret.
+    void proportionalFontKeepsTheGrid()
+    {
+        load({"iiiiiiiiii", "WWWWWWWWWW", QString(60, 'W')}, QSize(700, 200));
+        const int courierWidth = memo->CharWidth();
+        memo->setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+        QVERIFY(memo->CharWidth() != courierWidth);
+        memo->SetPos(2, 2);
+        QApplication::processEvents();
+        const QImage image = memo->viewport()->grab().toImage();
+        const int lh = memo->LineHeight(), cw = memo->CharWidth(), gw = TqpSyntaxMemo::BarSize;
+        auto lastDarkColumn = [&](int line) {
+            int last = -1;
+            for (int x = gw; x < image.width(); ++x)
+                for (int y = (line - 1) * lh; y < line * lh; ++y)
+                    if (isDark(image.pixel(x, y)) && x > gw + 2 * cw) // past the caret
+                        last = x;
+            return last;
+        };
+        QCOMPARE((lastDarkColumn(1) - gw) / cw, 9);
+        QCOMPARE((lastDarkColumn(2) - gw) / cw, 9);
+    }
+
+    // Courier New is drawn a run at a time; its runs still advance one cell per character.
+    void courierRunsKeepToTheGrid()
+    {
+        load({QString(60, 'W') + QStringLiteral("i")}, QSize(700, 100));
+        memo->SetPos(1, 1);
+        QApplication::processEvents();
+        const QImage image = memo->viewport()->grab().toImage();
+        const int cw = memo->CharWidth(), gw = TqpSyntaxMemo::BarSize;
+        int last = -1;
+        for (int x = gw; x < image.width(); ++x)
+            for (int y = 0; y < memo->LineHeight(); ++y)
+                if (isDark(image.pixel(x, y)))
+                    last = x;
+        QCOMPARE((last - gw) / cw, 60);
     }
 
     void shortcutsOfTheWindowDoNotStealKeys()
