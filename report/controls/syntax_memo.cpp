@@ -619,10 +619,6 @@ void TqpSyntaxMemo::backspace()
 {
     if (!canChange())
         return;
-    if (HasSelection()) {
-        deleteSelection();
-        return;
-    }
     TRepaint repaint(this);
     const int line0 = m_caretY - 1;
     if (m_caretX == 1) {
@@ -664,10 +660,6 @@ void TqpSyntaxMemo::deleteKey()
 {
     if (!canChange())
         return;
-    if (HasSelection()) {
-        deleteSelection();
-        return;
-    }
     TRepaint repaint(this);
     const int line0 = m_caretY - 1;
     if (m_caretX > m_lines.at(line0).size()) {
@@ -979,10 +971,14 @@ void TqpSyntaxMemo::keyPressEvent(QKeyEvent *e)
     if (!handled) {
         handled = true;
         switch (e->key()) {
-        case Qt::Key_Backspace: backspace(); break;
+        case Qt::Key_Backspace:
         case Qt::Key_Delete:
-            if (mods & Qt::ShiftModifier)
+            if (e->key() == Qt::Key_Delete && (mods & Qt::ShiftModifier))
                 CutToClipboard();
+            else if (HasSelection())
+                deleteSelection();
+            else if (e->key() == Qt::Key_Backspace)
+                backspace();
             else
                 deleteKey();
             break;

@@ -169,6 +169,7 @@ private:
     void deleteSelection();
     void insertReturn();
     void insertTab();
+    // Backspace and Delete without a selection.
     void backspace();
     void deleteKey();
     void deleteLine();

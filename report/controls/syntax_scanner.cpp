@@ -23,6 +23,23 @@ const char *const kSqlKeywords =
     "rollback,schema,select,set,shadow,shared,snapshot,some,suspend,table,then,to,transaction,trigger,uncommitted,"
     "union,unique,update,user,using,view,wait,when,where,while,with,work";
 
+// What each syntax kind calls keywords, comments and strings.
+struct TSyntaxRules {
+    const char *keywords;
+    const char *lineComment;
+    const char *blockOpen;
+    const char *blockClose;
+    char quote;
+    bool braceComments;
+};
+
+const TSyntaxRules kRules[] = {
+    {kPascalKeywords, "//", "(*", "*)", '\'', true}, // stPascal
+    {kCppKeywords, "//", "/*", "*/", '"', false},     // stCpp
+    {kSqlKeywords, "--", "/*", "*/", '"', false},     // stSQL
+    {"", "", "", "", 0, false},                       // stText
+};
+
 void fill(QByteArray &attrs, qsizetype from, qsizetype to, TCharAttr attr)
 {
     std::fill(attrs.begin() + from, attrs.begin() + to, char(attr));
@@ -42,39 +59,14 @@ bool TSyntaxScanner::IsWordChar(QChar c)
 
 void TSyntaxScanner::SetSyntaxType(TSyntaxType type)
 {
+    const TSyntaxRules &rules = kRules[type];
     m_type = type;
-    m_lineComment.clear();
-    m_blockOpen.clear();
-    m_blockClose.clear();
-    m_quote = QChar();
-    m_braceComments = false;
-    switch (type) {
-    case stPascal:
-        m_keywordList = QString::fromLatin1(kPascalKeywords);
-        m_lineComment = QStringLiteral("//");
-        m_blockOpen = QStringLiteral("(*");
-        m_blockClose = QStringLiteral("*)");
-        m_quote = QLatin1Char('\'');
-        m_braceComments = true;
-        break;
-    case stCpp:
-        m_keywordList = QString::fromLatin1(kCppKeywords);
-        m_lineComment = QStringLiteral("//");
-        m_blockOpen = QStringLiteral("/*");
-        m_blockClose = QStringLiteral("*/");
-        m_quote = QLatin1Char('"');
-        break;
-    case stSQL:
-        m_keywordList = QString::fromLatin1(kSqlKeywords);
-        m_lineComment = QStringLiteral("--");
-        m_blockOpen = QStringLiteral("/*");
-        m_blockClose = QStringLiteral("*/");
-        m_quote = QLatin1Char('"');
-        break;
-    case stText:
-        m_keywordList.clear();
-        break;
-    }
+    m_keywordList = QString::fromLatin1(rules.keywords);
+    m_lineComment = QString::fromLatin1(rules.lineComment);
+    m_blockOpen = QString::fromLatin1(rules.blockOpen);
+    m_blockClose = QString::fromLatin1(rules.blockClose);
+    m_quote = QLatin1Char(rules.quote);
+    m_braceComments = rules.braceComments;
     const QStringList words = m_keywordList.split(QLatin1Char(','), Qt::SkipEmptyParts);
     m_keywords = QSet<QString>(words.begin(), words.end());
 }

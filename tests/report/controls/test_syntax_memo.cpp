@@ -178,6 +178,15 @@ private slots:
         QCOMPARE(memo->GetSelText(), QStringLiteral("bc\nd"));
         key(Qt::Key_Right);
         QVERIFY(!memo->HasSelection());
+        // Backspace and Delete remove a selection whole.
+        for (Qt::Key k : {Qt::Key_Backspace, Qt::Key_Delete}) {
+            memo->SetText({"abc", "def"});
+            memo->SetPos(2, 1);
+            key(Qt::Key_Down, Qt::ShiftModifier);
+            key(k);
+            QCOMPARE(memo->Lines(), QStringList{"aef"});
+            QCOMPARE(memo->GetPos(), QPoint(2, 1));
+        }
     }
 
     void thirtyThreeChangesLeaveThirtyTwoUndoSteps()
