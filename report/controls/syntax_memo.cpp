@@ -206,6 +206,7 @@ void TqpSyntaxMemo::setAttr(TCharAttr kind, const TAttrFont &attr)
 
 void TqpSyntaxMemo::SetSyntaxType(TSyntaxType type)
 {
+    TRepaint repaint(this);
     m_scanner.SetSyntaxType(type);
     m_startStates.fill(TScanState::Unknown);
     m_startStates[0] = TScanState::Code;
