@@ -174,6 +174,26 @@ int cmdPdf(const QStringList &args)
     return 0;
 }
 
+int cmdQP3(const QStringList &args)
+{
+    if (args.size() != 3 || args[1] != QLatin1String("-o"))
+        return fail(QStringLiteral("usage: qpreport qp3 TEMPLATE.qpf -o OUT.qp3"));
+    EngineSession engine;
+    TqpReport report;
+    // Loading reports its errors in a box and never throws; without one the
+    // tool would write the empty page a failed load leaves.
+    QString error;
+    qpReportUi.ErrorBox = [&error](const QString &text, const QString &) { error = text; };
+    const bool found = report.LoadFromFile(args[0]);
+    qpReportUi.ErrorBox = nullptr;
+    if (!found)
+        return fail(QStringLiteral("%1: no such file").arg(args[0]));
+    if (!error.isEmpty())
+        return fail(args[0] + QLatin1String(": ") + error);
+    report.SaveToQP3File(args[2]);
+    return 0;
+}
+
 struct Command {
     const char *name;
     int (*run)(const QStringList &args);
@@ -185,6 +205,7 @@ constexpr Command kCommands[] = {
     {"dump", cmdDump},
     {"pdf", cmdPdf},
     {"prepare", cmdPrepare},
+    {"qp3", cmdQP3},
     {"templates", cmdTemplates},
 };
 
