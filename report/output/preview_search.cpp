@@ -111,12 +111,13 @@ void TqpPageSearcher::render(TqpEMFPages &pages, int index)
 {
     TqpPageInfo &info = pages.GetPages(index);
     const QSize sheet(std::max(info.PrnInfo.SheetWidth, 1), std::max(info.PrnInfo.SheetHeight, 1));
-    // One surface for every page of a size: the pixels are never looked at.
+    // One surface for every page of a size; nothing is drawn on it, the
+    // canvas only logs what would be.
     if (!m_surface || m_surface->size() != sheet) {
         m_canvas.reset();
         m_surface = std::make_unique<QImage>(sheet, QImage::Format_RGB32);
         m_canvas = std::make_unique<TCanvas>(m_surface.get());
-        m_canvas->setRecording(true);
+        m_canvas->setRecording(true, false);
     }
     m_canvas->clearRecords();
     info.OnScreen = true;
