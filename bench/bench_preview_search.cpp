@@ -16,8 +16,6 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <ctime>
@@ -25,23 +23,6 @@
 namespace {
 
 const QString kLastName = QStringLiteral("Nazlı Süreyya Karakoçan");
-
-void renameMember(const QString &path, int number, const QString &name)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rename"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("UPDATE Uye SET AdiSoyadi = ? WHERE KayitNo = ?"));
-        q.addBindValue(name);
-        q.addBindValue(number);
-        q.exec();
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("rename"));
-}
 
 // Processor time of this process: on a busy machine the wall clock also
 // counts the time others had the processor.
@@ -62,7 +43,7 @@ int main(int argc, char **argv)
     MemberStore::PrepareWorkingFolder(dir.path());
     const QString table = QDir(dir.path()).filePath(QStringLiteral("Uye.db"));
     generateMembers(table, members);
-    renameMember(table, members, kLastName);
+    changeMembers(table, QStringLiteral("UPDATE Uye SET AdiSoyadi = ? WHERE KayitNo = ?"), {kLastName, members});
     const QString list = QDir(dir.path()).filePath(QStringLiteral("liste.qpf"));
     writeBenchMemberList(list);
 
