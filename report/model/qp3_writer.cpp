@@ -4,6 +4,7 @@
 #include "report/core/conversions.h"
 #include "report/core/rounding.h"
 #include "report/expr/data_access.h"
+#include "report/expr/expr_globals.h"
 #include "report/model/model_errors.h"
 #include "report/model/report.h"
 #include "report/model/stream_utils.h"
@@ -253,6 +254,9 @@ int qpUnitsToMM(int units) { return qpRound(units / 3.77953 * 1.0477419354838709
 
 void SaveToQP3Stream(TqpReport *report, QIODevice &stream)
 {
+    // Field references of data-bound objects resolve from the report's owner, as in a build.
+    if (qpParser)
+        report->ConnectParserCallbacks();
     QBuffer body;
     body.open(QIODevice::WriteOnly);
     writeReportTag(body, *report);
@@ -298,9 +302,13 @@ void qp3DataField(QIODevice &stream, const QStringList &memo)
 {
     if (memo.isEmpty())
         return;
+    // The field reference stands alone or in brackets, as the object binds it when printing.
+    QString reference = memo.first();
+    if (reference.startsWith(QLatin1Char('[')) && reference.endsWith(QLatin1Char(']')))
+        reference = reference.mid(1, reference.size() - 2);
     TDataSet *dataSet = nullptr;
     QString field;
-    qpGetDataSetAndField(memo.first(), dataSet, field);
+    qpGetDataSetAndField(reference, dataSet, field);
     if (!dataSet || field.isEmpty())
         return;
     const QString owner = dataSet->parent() ? dataSet->parent()->objectName() : QString();

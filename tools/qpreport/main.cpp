@@ -4,6 +4,7 @@
 
 #include "dump.h"
 #include "member_session.h"
+#include "member_store.h"
 #include "member_templates.h"
 #include "pdf_output.h"
 #include "report/core/conversions.h"
@@ -22,6 +23,7 @@
 #include <QDate>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 #include <exception>
@@ -178,19 +180,24 @@ int cmdQP3(const QStringList &args)
 {
     if (args.size() != 3 || args[1] != QLatin1String("-o"))
         return fail(QStringLiteral("usage: qpreport qp3 TEMPLATE.qpf -o OUT.qp3"));
+    if (!QFile::exists(args[0]))
+        return fail(QStringLiteral("%1: no such file").arg(args[0]));
     EngineSession engine;
-    TqpReport report;
+    // The template sits on the registration window's components, over empty
+    // tables, so that objects bound to a member field name it as there.
+    QTemporaryDir folder;
+    if (!folder.isValid() || !MemberStore::PrepareWorkingFolder(folder.path()))
+        return fail(QStringLiteral("no temporary folder for the member tables"));
+    TMemberSession session(folder.path());
     // Loading reports its errors in a box and never throws; without one the
     // tool would write the empty page a failed load leaves.
     QString error;
     qpReportUi.ErrorBox = [&error](const QString &text, const QString &) { error = text; };
-    const bool found = report.LoadFromFile(args[0]);
+    session.qpReport1->LoadFromFile(args[0]);
     qpReportUi.ErrorBox = nullptr;
-    if (!found)
-        return fail(QStringLiteral("%1: no such file").arg(args[0]));
     if (!error.isEmpty())
         return fail(args[0] + QLatin1String(": ") + error);
-    report.SaveToQP3File(args[2]);
+    session.qpReport1->SaveToQP3File(args[2]);
     return 0;
 }
 

@@ -578,6 +578,13 @@ private slots:
         QVERIFY(r.LoadFromFile(source));
         for (const TqpView *view : r.Pages.GetPages(0)->Items)
             QVERIFY2(!find(list, view->Name).name.isEmpty(), qPrintable(view->Name));
+        // The member's photograph names its field on the registration window.
+        if (name == QLatin1String("UyeForm.qpf")) {
+            const Element photo = find(list, QStringLiteral("Resim"));
+            QCOMPARE(photo.name, QStringLiteral("TqpPictureView"));
+            QCOMPARE(photo.value(QStringLiteral("DataSet")), QStringLiteral("UyeKayitForm1.Table1"));
+            QCOMPARE(photo.value(QStringLiteral("DataField")), QStringLiteral("Resim"));
+        }
     }
 
     void toolRefusesWhatItCannotRead()
