@@ -9,6 +9,7 @@
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
 #include "report/model/memo_view.h"
+#include "report/model/model_errors.h"
 #include "report/model/model_globals.h"
 #include "report/model/picture_view.h"
 #include "report/model/qp3_writer.h"
@@ -16,6 +17,7 @@
 #include "report/model/rich_view.h"
 #include "report/model/subreport_view.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -234,6 +236,24 @@ private slots:
         QCOMPARE(lines.at(0), QByteArray("<?xml version=\"1.0\" encoding=\"windows-1254\"?>"));
         const Element e = find(elements(lastPath), QStringLiteral("Memo1"));
         QCOMPARE(e.value(QStringLiteral("Memo.text")), QStringLiteral("Adı \"Ali\"\r\nA & B <c>\r\n"));
+    }
+
+    void textOutsideTheCodePageIsRefused()
+    {
+        // Nothing is written, not even part of the document, and the report
+        // writes its own format again afterwards.
+        TqpReport r;
+        auto *m = add<TqpMemoView>(reportPage(r), QStringLiteral("Memo1"), 0, 0, 100, 20);
+        m->Memo = QStringList{QStringLiteral("tamam \u2713")};
+        const QString target = dir.filePath(QStringLiteral("isaret.qp3"));
+        QVERIFY_THROWS_EXCEPTION(EWriteError, r.SaveToQP3File(target));
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(!r.SavingQP3);
+        m->Memo = QStringList{QStringLiteral("tamam")};
+        QBuffer own;
+        own.open(QIODevice::WriteOnly);
+        r.SaveToStream(own);
+        QCOMPARE(quint8(own.data().at(0)), quint8(qpCurrentVersion));
     }
 
     void textObjectFlags_data()
