@@ -1145,44 +1145,6 @@ void TqpPreviewForm::helpPress(QMouseEvent *event)
     UiSeam::ShowMessage(qpLoadStr(qpMsgPreviewNoHelp).arg(w->property(kHelpContext).toInt()));
 }
 
-// ---------------------------------------------------------------- report
-
-void TqpReport::ShowReport()
-{
-    PrepareReport();
-    ShowPreparedReport();
-}
-
-void TqpReport::ShowPreparedReport()
-{
-    CurReport = this;
-    MasterReport = this;
-    DocMode = dmPrinting;
-    CurBand = nullptr;
-    if (!EMFPages || EMFPages->GetCount() == 0)
-        return;
-    QString caption = qpLoadStr(qpMsgPreviewCaption);
-    if (!Title.isEmpty())
-        caption += QLatin1String(" - ") + Title;
-    if (Preview) {
-        Preview->Connect(this);
-        return;
-    }
-    // A window of its own, freed when it closes; a modeless one goes with
-    // the report too.
-    const bool modal = ModalPreview;
-    QPointer<TqpPreviewForm> form = new TqpPreviewForm;
-    form->setWindowTitle(caption);
-    if (!modal) {
-        form->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(this, &QObject::destroyed, form, [form] { delete form; });
-    }
-    form->Show_Modal(this);
-    if (modal)
-        delete form;
-    QCoreApplication::processEvents();
-}
-
 // ---------------------------------------------------------------- search
 
 void TqpPreviewForm::FindBtnClick()
@@ -1319,4 +1281,42 @@ void TqpPreviewForm::DelPageBtnClick()
     m_badPages = bad;
     m_markPage = -1;
     RedrawAll(true);
+}
+
+// ---------------------------------------------------------------- report
+
+void TqpReport::ShowReport()
+{
+    PrepareReport();
+    ShowPreparedReport();
+}
+
+void TqpReport::ShowPreparedReport()
+{
+    CurReport = this;
+    MasterReport = this;
+    DocMode = dmPrinting;
+    CurBand = nullptr;
+    if (!EMFPages || EMFPages->GetCount() == 0)
+        return;
+    QString caption = qpLoadStr(qpMsgPreviewCaption);
+    if (!Title.isEmpty())
+        caption += QLatin1String(" - ") + Title;
+    if (Preview) {
+        Preview->Connect(this);
+        return;
+    }
+    // A window of its own, freed when it closes; a modeless one goes with
+    // the report too.
+    const bool modal = ModalPreview;
+    QPointer<TqpPreviewForm> form = new TqpPreviewForm;
+    form->setWindowTitle(caption);
+    if (!modal) {
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(this, &QObject::destroyed, form, [form] { delete form; });
+    }
+    form->Show_Modal(this);
+    if (modal)
+        delete form;
+    QCoreApplication::processEvents();
 }
