@@ -31,8 +31,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <algorithm>
@@ -86,18 +84,7 @@ QByteArray twelveMegapixelJpeg()
 
 void storePhotos(const QString &table, const QByteArray &photo)
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("photos"));
-        db.setDatabaseName(table);
-        db.open();
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("UPDATE Uye SET Resim = ?"));
-        q.addBindValue(photo);
-        q.exec();
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("photos"));
+    changeMembers(table, QStringLiteral("UPDATE Uye SET Resim = ?"), {photo});
 }
 
 // A working folder with `members` generated members, with or without photos.

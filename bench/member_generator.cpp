@@ -74,3 +74,20 @@ void generateDues(const QString &path, int members, int perMember)
                                        QDate(year, 3, 1).toString(Qt::ISODate), 120.0, 100.0, 20.0};
                });
 }
+
+void changeMembers(const QString &path, const QString &statement, const QVariantList &values)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("change"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery q(db);
+        q.prepare(statement);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        q.exec();
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("change"));
+}

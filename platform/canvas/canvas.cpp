@@ -181,6 +181,8 @@ void TCanvas::TextRect(const QRect &clip, int x, int y, const QString &text, boo
 {
     if (m_recording)
         m_texts.append({text, QPoint(x, y), Font, clip, TextWidth(text)});
+    if (!m_drawing)
+        return;
     QPainter &p = painter();
     p.save();
     if (!clip.isEmpty())
@@ -245,7 +247,7 @@ void TCanvas::LineTo(int x, int y)
     m_penPos = QPoint(x, y);
     if (m_recording)
         m_shapes.append({ShapeRecord::Line, QRect(from, QPoint(x, y)), Pen, Brush.Color});
-    if (Pen.Style == psClear || from == m_penPos)
+    if (!m_drawing || Pen.Style == psClear || from == m_penPos)
         return;
     applyPen();
     // A flat cap stops the line short of its end point.
@@ -256,7 +258,7 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
 {
     if (m_recording)
         m_shapes.append({ShapeRecord::Rect, QRect(QPoint(left, top), QPoint(right, bottom)), Pen, Brush.Color});
-    if (right <= left || bottom <= top)
+    if (!m_drawing || right <= left || bottom <= top)
         return;
     QPainter &p = painter();
     if (Brush.Style == bsSolid)
@@ -272,13 +274,13 @@ void TCanvas::FillRect(const QRect &r)
 {
     if (m_recording)
         m_shapes.append({ShapeRecord::Fill, r, Pen, Brush.Color});
-    if (Brush.Style == bsSolid && r.isValid())
+    if (m_drawing && Brush.Style == bsSolid && r.isValid())
         painter().fillRect(r, colorFromRef(Brush.Color));
 }
 
 void TCanvas::DrawImage(const QRect &target, const QImage &image)
 {
-    if (target.isValid() && !image.isNull())
+    if (m_drawing && target.isValid() && !image.isNull())
         painter().drawImage(target, image);
 }
 

@@ -117,7 +117,13 @@ public:
         TPen pen;
         quint32 brushColor;
     };
-    void setRecording(bool on) { m_recording = on; }
+    // Recording without drawing keeps the log only: a search over what a
+    // page draws needs its texts, not its pixels.
+    void setRecording(bool on, bool draw = true)
+    {
+        m_recording = on;
+        m_drawing = draw || !on;
+    }
     const QList<TextRecord> &texts() const { return m_texts; }
     const QList<ShapeRecord> &shapes() const { return m_shapes; }
     void clearRecords();
@@ -137,6 +143,7 @@ private:
     QRect m_clip;
     int m_justifyExtra = 0, m_justifyCount = 0;
     bool m_recording = false;
+    bool m_drawing = true;
     QList<TextRecord> m_texts;
     QList<ShapeRecord> m_shapes;
 };

@@ -4,6 +4,7 @@
 #include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/expr/report_dataset.h"
+#include "report/model/qp3_writer.h"
 
 #include <QImage>
 #include <QPainter>
@@ -415,4 +416,66 @@ void TqpBandView::SaveToStream(QIODevice &stream)
     qpWriteInteger(stream, ColumnGap);
     qpWriteInteger(stream, NewColumnAfter);
     qpWriteString(stream, Master);
+}
+
+namespace {
+
+// The successor's element for each band type; none for the types it lacks.
+QString qp3BandElement(int type)
+{
+    switch (type) {
+    case btReportTitle: return QStringLiteral("TqpReportTitle");
+    case btReportSummary: return QStringLiteral("TqpReportSummary");
+    case btPageHeader: return QStringLiteral("TqpPageHeader");
+    case btPageFooter: return QStringLiteral("TqpPageFooter");
+    case btMasterHeader:
+    case btDetailHeader:
+    case btSubDetailHeader: return QStringLiteral("TqpHeader");
+    case btMasterData: return QStringLiteral("TqpMasterData");
+    case btMasterFooter:
+    case btDetailFooter:
+    case btSubDetailFooter: return QStringLiteral("TqpFooter");
+    case btDetailData: return QStringLiteral("TqpDetailData");
+    case btSubDetailData: return QStringLiteral("TqpSubDetailData");
+    case btColumnHeader: return QStringLiteral("TqpColumnHeader");
+    case btColumnFooter: return QStringLiteral("TqpColumnFooter");
+    case btGroupHeader: return QStringLiteral("TqpGroupHeader");
+    case btGroupFooter: return QStringLiteral("TqpGroupFooter");
+    case btChild: return QStringLiteral("TqpChild");
+    default: return QString();
+    }
+}
+
+} // namespace
+
+void TqpBandView::SaveToQP3Stream(QIODevice &stream)
+{
+    const int type = GetBandType();
+    const QString element = qp3BandElement(type);
+    if (element.isEmpty())
+        return;
+    qp3Begin(stream, element);
+    qp3Attr(stream, "Name", Name);
+    qp3Attr(stream, "Left", Left);
+    qp3Attr(stream, "Top", Top);
+    qp3Attr(stream, "Width", Width);
+    qp3Attr(stream, "Height", Height);
+    qp3Attr(stream, "Columns", Columns);
+    qp3Attr(stream, "ColumnWidth", ColumnWidth);
+    qp3Attr(stream, "ColumnGap", ColumnGap);
+    qp3Flag(stream, "Visible", !Visible, false);
+    qp3Flag(stream, "Stretched", Flags & flStretched, true);
+    qp3Flag(stream, "StartNewPage", Flags & flFormNewPage, true);
+    qp3Flag(stream, "PrintIfDetailEmpty", Flags & flPrintIfSubsetEmpty, true);
+    qp3Flag(stream, "AllowSplit", Flags & flBreaked, true);
+    qp3Flag(stream, "PrintOnFirstPage", !(Flags & flOnFirstPage), false);
+    qp3Flag(stream, "PrintOnLastPage", !(Flags & flOnLastPage), false);
+    qp3Flag(stream, "ReprintOnNewPage", Flags & flRepeatHeader, true);
+    qp3Flag(stream, "PrintChildIfInvisible", Flags & flPrintChildIfInvisible, true);
+    if (!Script.isEmpty())
+        qp3Attr(stream, "OnBeforePrint", Name + QLatin1String("OnBeforePrint"));
+    if (type == btMasterData || type == btDetailData || type == btSubDetailData)
+        qp3Text(stream, "DataSet", FormatStr);
+    else if (type == btGroupHeader)
+        qp3Text(stream, "Condition", FormatStr);
 }

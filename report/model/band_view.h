@@ -80,6 +80,7 @@ public:
     TRect TitleRect();
     void LoadFromStream(QIODevice &stream) override;
     void SaveToStream(QIODevice &stream) override;
+    void SaveToQP3Stream(QIODevice &stream) override;
 
 private:
     // The run-time band while printing; none in the designer.

@@ -1,5 +1,7 @@
 #include "report/model/line_view.h"
 
+#include "report/model/qp3_writer.h"
+
 #include <cmath>
 
 TqpLineView::TqpLineView()
@@ -48,4 +50,10 @@ TRect TqpLineView::GetClipRgn(TqpRestrictionType type)
     if (type == rtExtended)
         r = {r.Left - 10, r.Top - 10, r.Right + 10, r.Bottom + 10};
     return r;
+}
+
+void TqpLineView::SaveToQP3Stream(QIODevice &stream)
+{
+    TqpStretcheable::SaveToQP3Stream(stream);
+    qp3Flag(stream, "Stretched", !(Flags & flStretched), false);
 }

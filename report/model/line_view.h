@@ -14,6 +14,7 @@ public:
     // becomes a top line of height 0, any other a left line of width 0.
     void Draw(TCanvas *canvas) override;
     TRect GetClipRgn(TqpRestrictionType type) override;
+    void SaveToQP3Stream(QIODevice &stream) override;
     int CalcHeight() override { return Height; }
     int MinHeight() override { return 1; }
     int LostSpace() override { return 0; }

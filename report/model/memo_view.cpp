@@ -4,6 +4,7 @@
 #include "report/core/rounding.h"
 #include "report/expr/expr_globals.h"
 #include "report/expr/parser.h"
+#include "report/model/qp3_writer.h"
 #include "report/model/text_wrap.h"
 
 #include <cmath>
@@ -583,4 +584,34 @@ void TqpMemoView::SaveToStream(QIODevice &stream)
     }
     qpWriteInteger(stream, LineSpacing);
     qpWriteInteger(stream, CharSpacing);
+}
+
+void TqpMemoView::SaveToQP3Stream(QIODevice &stream)
+{
+    TqpStretcheable::SaveToQP3Stream(stream);
+    if (Flags & flStretched)
+        qp3Attr(stream, "StretchMode", QStringLiteral("smMaxHeight"));
+    qp3Flag(stream, "WordWrap", !(Flags & flWordWrap), false);
+    qp3Flag(stream, "AutoWidth", Flags & flAutoWidth, true);
+    qp3Flag(stream, "AllowExpressions", Flags & flTextOnly, false);
+    qp3Flag(stream, "SuppressRepeated", Flags & flSuppress, true);
+    qp3Flag(stream, "HideZeros", Flags & flHideZeros, true);
+    qp3Flag(stream, "Underlines", Flags & flUnderlines, true);
+    qp3Flag(stream, "RTLReading", Flags & flRTLReading, true);
+    qp3Attr(stream, "Font.Name", Font.Name);
+    qp3Attr(stream, "Font.Height", screenFontHeight());
+    qp3Attr(stream, "Font.Color", qint32(Font.Color));
+    qp3Attr(stream, "Font.Style", Font.Style);
+    qp3Text(stream, "Highlight.Condition", HighlightCondition);
+    // The successor numbers the highlight's style as every font style (bold 1, italic 2).
+    qp3Attr(stream, "Highlight.Font.Style", qpSetFontStyle(Highlight.FontStyle));
+    qp3Attr(stream, "Highlight.Font.Color", qint32(Highlight.FontColor));
+    qp3Attr(stream, "Highlight.Color", qint32(Highlight.FillColor));
+    qp3Attr(stream, "LineSpacing", LineSpacing);
+    qp3Attr(stream, "CharSpacing", CharSpacing);
+    qp3Attr(stream, "HAlign", Alignment & 3);
+    const int vertical = Alignment & (qptaMiddle | qptaDown);
+    qp3Attr(stream, "VAlign", vertical == qptaMiddle ? 1 : vertical == qptaDown ? 2 : 0);
+    if (Alignment & qptaVertical)
+        qp3Attr(stream, "Rotation", QStringLiteral("90"));
 }

@@ -78,6 +78,7 @@ public:
     void ShowEditor() override;
     void LoadFromStream(QIODevice &stream) override;
     void SaveToStream(QIODevice &stream) override;
+    void SaveToQP3Stream(QIODevice &stream) override;
 
 private:
     // Pixel height of the font at 96 pixels per inch (negative: character height).

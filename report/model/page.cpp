@@ -7,6 +7,7 @@
 #include "report/model/memo_view.h"
 #include "report/model/model_errors.h"
 #include "report/model/object_registry.h"
+#include "report/model/qp3_writer.h"
 #include "report/model/report.h"
 
 namespace {
@@ -398,6 +399,10 @@ void TqpPages::RefreshObjects()
 
 void TqpPages::SaveToStream(QIODevice &s)
 {
+    if (Parent->SavingQP3) {
+        SaveToQP3Stream(Parent, s);
+        return;
+    }
     if (m_pages.size() > qpMaxPages)
         throw EWriteError(qpLoadStr(qpMsgTooManyPages).arg(m_pages.size()).arg(qpMaxPages));
     qpWriteWord(s, Parent->PrintToDefault ? 0xFFFF : 0);

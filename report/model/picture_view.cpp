@@ -8,6 +8,7 @@
 #include "report/expr/parser.h"
 #include "report/expr/variables.h"
 #include "report/model/model_errors.h"
+#include "report/model/qp3_writer.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -299,4 +300,15 @@ void TqpPictureView::SaveToStream(QIODevice &stream)
     if (stream.write(bytes) != bytes.size())
         throw EWriteError(stream.errorString());
     qpPatchEndPosition(stream, placeholder);
+}
+
+void TqpPictureView::SaveToQP3Stream(QIODevice &stream)
+{
+    TqpView::SaveToQP3Stream(stream);
+    if (!Picture.Data().isEmpty())
+        qp3Attr(stream, "Picture.Propdata", qpStreamToString(Picture.Data()));
+    qp3DataField(stream, Memo);
+    qp3Flag(stream, "Stretched", !(Flags & flStretched), false);
+    qp3Flag(stream, "Center", Flags & flPictureCenter, true);
+    qp3Flag(stream, "KeepAspectRatio", !(Flags & flKeepAspect), false);
 }

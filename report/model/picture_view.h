@@ -36,6 +36,7 @@ public:
     // EInvalidGraphic once the stream stands at the record's end.
     void LoadFromStream(QIODevice &stream) override;
     void SaveToStream(QIODevice &stream) override;
+    void SaveToQP3Stream(QIODevice &stream) override;
 
     // Where the graphic goes: stretched, centred or at its own scaled size.
     // Meaningful between CalcGaps and RestoreCoord, for a non-empty picture.

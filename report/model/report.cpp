@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
 
@@ -252,6 +253,10 @@ void TqpReport::writeAttributes(QIODevice &s)
 void TqpReport::SaveToStream(QIODevice &s)
 {
     CurReport = this;
+    if (SavingQP3) {
+        Pages.SaveToStream(s);
+        return;
+    }
     qpVersion = qpCurrentVersion;
     qpWriteByte(s, quint8(qpCurrentVersion));
     Pages.SaveToStream(s);
@@ -279,6 +284,26 @@ void TqpReport::SaveToFile(const QString &fileName)
     buffer.open(QIODevice::ReadWrite);
     SaveToStream(buffer);
     writeFileAtomically(fileName, buffer.data());
+}
+
+void TqpReport::SaveToQP3File(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QString dir = fileName.left(fileName.size() - info.fileName().size());
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString target = dir + (dot < 0 ? name : name.left(dot)) + QLatin1String(".qp3");
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    SavingQP3 = true;
+    try {
+        SaveToStream(buffer);
+    } catch (...) {
+        SavingQP3 = false;
+        throw;
+    }
+    SavingQP3 = false;
+    writeFileAtomically(target, buffer.data());
 }
 
 void TqpReport::LoadFromBlobField(TField *field)

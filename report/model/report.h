@@ -163,6 +163,8 @@ public:
     bool PasswordProtected = false;
     QString Password;
     quint8 ReportMarker = qpReportMarker;
+    // On while SaveToQP3File runs: the page list writes the QP3 XML document.
+    bool SavingQP3 = false;
     std::unique_ptr<QBuffer> StoredTemplate;
     // The prepared pages; created by the engine (GetEMFPages), so the model
     // needs no link to it.
@@ -184,6 +186,9 @@ public:
     // Writes a temporary file next to the target and renames it over the
     // target, so a failed save leaves the previous file as it was.
     void SaveToFile(const QString &fileName);
+    // The template as a QP3 XML document, in the file of that name with the
+    // extension ".qp3".
+    void SaveToQP3File(const QString &fileName);
     void LoadFromBlobField(TField *field);
     void SaveToBlobField(TField *field);
     void LoadFromDB(TDataSet *dataSet, int docNumber);

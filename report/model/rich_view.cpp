@@ -8,6 +8,7 @@
 #include "report/expr/parser.h"
 #include "report/model/model_errors.h"
 #include "report/model/object_registry.h"
+#include "report/model/qp3_writer.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -313,4 +314,23 @@ void qpDoneRichView()
 {
     delete SRichEdit;
     SRichEdit = nullptr;
+}
+
+void TqpRichView::SaveToQP3Stream(QIODevice &stream)
+{
+    TqpStretcheable::SaveToQP3Stream(stream);
+    // The content as the successor's component stream holds it: the
+    // property name, the binary marker, a 32-bit length and the RTF text.
+    const QByteArray rtf = RichEdit.SaveToRtf();
+    QByteArray block;
+    block.append(char(8)).append("RichEdit").append(char(10));
+    const quint32 n = quint32(rtf.size());
+    for (int i = 0; i < 4; ++i)
+        block.append(char((n >> (8 * i)) & 0xFF));
+    block.append(rtf);
+    qp3Attr(stream, "Propdata", qpStreamToString(block));
+    if (Flags & flStretched)
+        qp3Attr(stream, "StretchMode", QStringLiteral("smMaxHeight"));
+    qp3Flag(stream, "AllowExpressions", Flags & flRichTextOnly, false);
+    qp3DataField(stream, Memo);
 }

@@ -45,6 +45,7 @@ public:
     void GetBlob(TBlobField *field) override;
     void LoadFromStream(QIODevice &stream) override;
     void SaveToStream(QIODevice &stream) override;
+    void SaveToQP3Stream(QIODevice &stream) override;
 
 private:
     // SRichEdit gets the object's content, expanded unless text-only.

@@ -1,5 +1,7 @@
 #include "report/model/subreport_view.h"
 
+#include "report/model/qp3_writer.h"
+
 TqpSubReportView::TqpSubReportView()
 {
     Kind = vkSubReport;
@@ -31,4 +33,10 @@ void TqpSubReportView::SaveToStream(QIODevice &stream)
 {
     TqpView::SaveToStream(stream);
     qpWriteInteger(stream, SubPage);
+}
+
+void TqpSubReportView::SaveToQP3Stream(QIODevice &stream)
+{
+    TqpView::SaveToQP3Stream(stream);
+    qp3Attr(stream, "Page", QLatin1String("Page") + QString::number(SubPage + 1));
 }

@@ -15,4 +15,5 @@ public:
     void Draw(TCanvas *canvas) override;
     void LoadFromStream(QIODevice &stream) override;
     void SaveToStream(QIODevice &stream) override;
+    void SaveToQP3Stream(QIODevice &stream) override;
 };

@@ -6,6 +6,7 @@
 #include "report/expr/expr_globals.h"
 #include "report/expr/interpreter.h"
 #include "report/expr/parser.h"
+#include "report/model/qp3_writer.h"
 
 #include <QBuffer>
 #include <algorithm>
@@ -566,4 +567,35 @@ Variant TqpStretcheable::DoMethod(const QString &method, const Variant &a1, cons
     if (method == QLatin1String("CALCHEIGHT"))
         result = CalcHeight();
     return result;
+}
+
+void TqpView::SaveToQP3Stream(QIODevice &stream)
+{
+    qp3Begin(stream, ClassName());
+    qp3Attr(stream, "Name", Name);
+    qp3Attr(stream, "Left", Left);
+    qp3Attr(stream, "Top", Top);
+    qp3Attr(stream, "Width", Width);
+    qp3Attr(stream, "Height", Height);
+    qp3Attr(stream, "Color", qint32(FillColor));
+    qp3Flag(stream, "Visible", !Visible, false);
+    const int frame = ((FrameTyp & qpftLeft) ? 1 : 0) + ((FrameTyp & qpftRight) ? 2 : 0) +
+                      ((FrameTyp & qpftTop) ? 4 : 0) + ((FrameTyp & qpftBottom) ? 8 : 0);
+    qp3Attr(stream, "Frame.Typ", frame);
+    qp3Real(stream, "Frame.Width", FrameWidth);
+    qp3Attr(stream, "Frame.Color", qint32(FrameColor));
+    qp3Attr(stream, "Frame.Style", FrameStyle);
+    qp3Attr(stream, "GapX", GapX);
+    qp3Attr(stream, "GapY", GapY);
+    qp3Text(stream, "TagStr", Tag);
+    qp3Lines(stream, "Memo.text", Memo);
+    // The successor aligns to the rest of the band as to its width, and has no top alignment.
+    qp3Attr(stream, "Align", BandAlign == baRest ? baWidth : BandAlign == baTop ? baNone : BandAlign);
+    if (!Script.isEmpty())
+        for (const char *event : {"OnBeforePrint", "OnClick", "OnActivate"})
+            qp3Attr(stream, event, Name + QLatin1String("OnBeforePrint"));
+    const int restrictions = ((Restrictions & (rsNoText | rsNoScript | rsNoContents | rsNoModify)) ? 1 : 0) +
+                             ((Restrictions & rsNoResize) ? 2 : 0) + ((Restrictions & rsNoMove) ? 4 : 0) +
+                             ((Restrictions & rsNoDelete) ? 8 : 0);
+    qp3Attr(stream, "Restrictions", restrictions);
 }

@@ -105,6 +105,9 @@ public:
     virtual void Resized() {}
     virtual TRect GetClipRgn(TqpRestrictionType type);
     virtual void ShowEditor() {}
+    // The object's element of the QP3 XML document, without its closing
+    // "/>"; a kind the successor format lacks writes nothing.
+    virtual void SaveToQP3Stream(QIODevice &stream);
 
     // Copies name, kind and selection mark, then every stored field through
     // a template record written and read back.

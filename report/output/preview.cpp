@@ -116,6 +116,8 @@ void TqpPreview::Print() { m_window->PrintBtnClick(); }
 
 void TqpPreview::PageSetupDlg() { m_window->PageSetupBtnClick(); }
 
+void TqpPreview::Find() { m_window->FindBtnClick(); }
+
 void TqpPreview::Clear()
 {
     m_window->FreePages();

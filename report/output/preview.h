@@ -49,6 +49,7 @@ public:
     void LoadFromFile();
     void Print();
     void PageSetupDlg();
+    void Find();
     // Frees the pages and hides the preview area.
     void Clear();
     // Loads the prepared-report file when it exists, else clears.

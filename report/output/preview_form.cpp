@@ -32,6 +32,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
@@ -323,6 +324,12 @@ TqpPreviewForm::TqpPreviewForm(QWidget *parent) : QDialog(parent)
     click(PageSetupBtn, &TqpPreviewForm::PageSetupBtnClick);
     click(ExitBtn, &TqpPreviewForm::ExitBtnClick);
     click(HelpBtn, &TqpPreviewForm::HelpBtnClick);
+    click(FindBtn, &TqpPreviewForm::FindBtnClick);
+    const auto item = [this](QAction *a, void (TqpPreviewForm::*handler)()) {
+        connect(a, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    };
+    item(NewPageItem, &TqpPreviewForm::NewPageBtnClick);
+    item(DelPageItem, &TqpPreviewForm::DelPageBtnClick);
     click(PgUp, &TqpPreviewForm::PgUpClick);
     click(PgDown, &TqpPreviewForm::PgDownClick);
     connect(HScrollBar, &QScrollBar::valueChanged, this, [this](int v) { Guarded([&] { hScrolled(v); }); });
@@ -363,6 +370,7 @@ void TqpPreviewForm::FreePages()
 {
     m_pages.reset();
     m_badPages.clear();
+    m_markPage = -1;
 }
 
 void TqpPreviewForm::ConnectBack()
@@ -415,16 +423,13 @@ void TqpPreviewForm::InitButtons()
     SaveBtn->setVisible(b & pbSave);
     PrintBtn->setVisible(b & pbPrint);
     PageSetupBtn->setVisible(b & pbPageSetup);
-    // The text search has no dialog in this window yet.
-    FindBtn->setVisible(false);
+    FindBtn->setVisible(b & pbFind);
     HelpBtn->setVisible((b & pbHelp) && !Host);
     ExitBtn->setVisible((b & pbExit) && !Host);
-    Separator3->setVisible(HelpBtn->isVisibleTo(this));
+    Separator3->setVisible(FindBtn->isVisibleTo(this) || HelpBtn->isVisibleTo(this));
     PrintBtn->setEnabled(hasPrinters());
     PageSetupBtn->setEnabled(PrintBtn->isEnabled());
-    // Editing prepared pages needs the designer, which is not part of this window.
-    for (QAction *a : {EditSeparator, EditPageItem, NewPageItem, DelPageItem})
-        a->setVisible(false);
+    showEditItems();
     switch (m_report->InitialZoom) {
     case pzPageWidth: SavedZoomMode = mdPageWidth; break;
     case pzOnePage: SavedZoomMode = mdOnePage; break;
@@ -432,6 +437,17 @@ void TqpPreviewForm::InitButtons()
     case pzDefault: break;
     }
     SetGrayedButtons(m_report->GrayedButtons);
+}
+
+void TqpPreviewForm::showEditItems()
+{
+    // Adding and removing pages needs no designer; editing a page's objects
+    // would, and no designer can yet be opened on a single prepared page.
+    const bool modify = m_report && m_report->ModifyPrepared;
+    EditPageItem->setVisible(false);
+    NewPageItem->setVisible(modify);
+    DelPageItem->setVisible(modify);
+    EditSeparator->setVisible(modify);
 }
 
 void TqpPreviewForm::SetGrayedButtons(bool grayed)
@@ -670,17 +686,28 @@ void TqpPreviewForm::paintPages(QPaintEvent *event)
                 dest.Bottom = dest.Top + nearestPx((double(prn.PrintHeight) - m.Top - m.Bottom) * m_scale);
             }
         }
-        // A page whose objects cannot be read stays blank; its error is told once.
         if (m_badPages.contains(i))
             continue;
         try {
             m_pages->Draw(i, &canvas, dest);
         } catch (const std::exception &e) {
-            m_badPages.insert(i);
-            QMetaObject::invokeMethod(
-                this, [text = errorText(e)] { UiSeam::ShowError(text); }, Qt::QueuedConnection);
+            badPage(i, e);
         }
     }
+    // The found text, inverted.
+    const QRect mark = MarkRect();
+    if (!mark.isEmpty()) {
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(mark, Qt::white);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+}
+
+void TqpPreviewForm::badPage(int index, const std::exception &error)
+{
+    m_badPages.insert(index);
+    QMetaObject::invokeMethod(
+        this, [text = errorText(error)] { UiSeam::ShowError(text); }, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------- scrolling
@@ -798,6 +825,17 @@ bool TqpPreviewForm::handleKey(QKeyEvent *event)
         if (ctrl && PrintBtn->isEnabled() && PrintBtn->isVisibleTo(this))
             PrintBtnClick();
         return ctrl;
+    case Qt::Key_F:
+        if (ctrl && FindBtn->isVisibleTo(this))
+            FindBtnClick();
+        return ctrl;
+    case Qt::Key_F3:
+        if (ctrl)
+            return true;
+        if (m_search.Text.isEmpty())
+            return false;
+        FindNext();
+        return true;
     default: return ctrl;
     }
 }
@@ -821,6 +859,7 @@ void TqpPreviewForm::pagePress(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     if (event->button() == Qt::RightButton) {
+        showEditItems();
         QMenu *menu = Host && Host->PopupMenu ? Host->PopupMenu : ProcMenu;
         menu->popup(event->globalPosition().toPoint());
         return;
@@ -1104,6 +1143,144 @@ void TqpPreviewForm::helpPress(QMouseEvent *event)
     if (!w || w == this || w == HelpBtn)
         return;
     UiSeam::ShowMessage(qpLoadStr(qpMsgPreviewNoHelp).arg(w->property(kHelpContext).toInt()));
+}
+
+// ---------------------------------------------------------------- search
+
+void TqpPreviewForm::FindBtnClick()
+{
+    if (!m_report || !PageCount())
+        return;
+    TqpPreviewSearchForm dialog(this);
+    if (UiSeam::ShowModal(&dialog) != QDialog::Accepted || dialog.Edit1->text().isEmpty())
+        return;
+    m_search.SetText(dialog.Edit1->text(), dialog.CB1->isChecked());
+    if (dialog.RB1->isChecked())
+        m_search.StartFromFirst();
+    else
+        m_search.StartFromCurrent(m_curPage);
+    FindText();
+}
+
+void TqpPreviewForm::FindNext()
+{
+    if (m_search.Text.isEmpty() || !PageCount())
+        return;
+    m_search.StartFromCurrent(m_curPage);
+    FindText();
+}
+
+void TqpPreviewForm::FindText()
+{
+    if (!m_pages)
+        return;
+    if (!m_searcher)
+        m_searcher = std::make_unique<TqpPageSearcher>();
+    m_ready = false;
+    m_search.FoundFlag = false;
+    m_markPage = -1;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    while (m_search.Page >= 0 && m_search.Page < PageCount()) {
+        const int page = m_search.Page;
+        int next = -1;
+        if (!m_badPages.contains(page)) {
+            try {
+                next = m_searcher->FindInEMF(*m_pages, page, m_search, m_search.Found);
+            } catch (const std::exception &e) {
+                badPage(page, e);
+            }
+        }
+        if (next >= 0) {
+            m_search.FoundFlag = true;
+            m_search.StartRecord = next;
+            m_markPage = page;
+            scrollToMark();
+            // Scrolling names the page at the view's top; the found page is the current one.
+            m_curPage = page + 1;
+            ShowPageNum();
+            m_ready = true;
+            PBox->update();
+            return;
+        }
+        m_pages->GetPages(page).OnScreen = false;
+        m_pages->ReleaseObjects(page);
+        m_search.StartRecord = 0;
+        ++m_search.Page;
+    }
+    m_ready = true;
+}
+
+QRect TqpPreviewForm::MarkRect() const
+{
+    if (m_markPage < 0 || m_markPage >= PageCount())
+        return QRect();
+    const TRect &pr = m_pages->GetPages(m_markPage).PreviewRect;
+    const QRect &f = m_search.Found;
+    return QRect(pr.Left + m_ofsX + nearestPx(f.left() * m_scale), pr.Top + m_ofsY + nearestPx(f.top() * m_scale),
+                 nearestPx(f.width() * m_scale), nearestPx(f.height() * m_scale) + 1);
+}
+
+void TqpPreviewForm::scrollToMark()
+{
+    // The page's top left corner 10 pixels into the view, unless the mark
+    // would then lie beyond the view's edge: then the mark at that edge.
+    const TRect &pr = m_pages->GetPages(m_markPage).PreviewRect;
+    const QRect &f = m_search.Found;
+    const int x = nearestPx(f.left() * m_scale) + 10, y = nearestPx(f.top() * m_scale) + 10;
+    const int w = nearestPx(f.width() * m_scale), h = nearestPx(f.height() * m_scale);
+    const int W = PBox->width(), H = PBox->height();
+    VScrollBar->setValue(H - h < y ? pr.Top + y + h - H - 10 : pr.Top - 10);
+    HScrollBar->setValue(W - w < x ? pr.Left + x + w - W - 10 : pr.Left - 10);
+}
+
+// ---------------------------------------------------------------- page editing
+
+void TqpPreviewForm::NewPageBtnClick()
+{
+    if (!m_report || !m_pages || !m_report->ModifyPrepared)
+        return;
+    const int index = std::clamp(m_curPage, 1, std::max(PageCount(), 1)) - 1;
+    // The paper of the template's first page; pages read from a file have
+    // no template, and take the paper of the page they are put before.
+    std::unique_ptr<TqpPage> own;
+    TqpPage *model = m_report->Pages.GetCount() ? m_report->Pages.GetPages(0) : nullptr;
+    if (!model && PageCount()) {
+        const TqpPageInfo &info = m_pages->GetPages(index);
+        own = std::make_unique<TqpPage>(info.PaperSize, info.PaperWidth, info.PaperHeight, info.PaperBin,
+                                        info.Orientation ? poLandscape : poPortrait);
+        own->Margins = info.Margins;
+        own->UseMargins = info.UseMargins;
+        own->PrnInfo = info.PrnInfo;
+        model = own.get();
+    }
+    if (!model)
+        return;
+    m_pages->Insert(index, model);
+    QSet<int> bad;
+    for (int i : std::as_const(m_badPages))
+        bad.insert(i >= index ? i + 1 : i);
+    m_badPages = bad;
+    m_markPage = -1;
+    RedrawAll(false);
+}
+
+void TqpPreviewForm::DelPageBtnClick()
+{
+    if (!m_report || !m_report->ModifyPrepared || PageCount() <= 1)
+        return;
+    if (UiSeam::MessageBox(this, QMessageBox::Question, qpLoadStr(qpMsgConfirm), qpLoadStr(qpMsgDeletePage),
+                           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const int index = std::clamp(m_curPage, 1, PageCount()) - 1;
+    m_pages->Delete(index);
+    QSet<int> bad;
+    for (int i : std::as_const(m_badPages))
+        if (i != index)
+            bad.insert(i > index ? i - 1 : i);
+    m_badPages = bad;
+    m_markPage = -1;
+    RedrawAll(true);
 }
 
 // ---------------------------------------------------------------- report

@@ -6,6 +6,8 @@
 // them and frees them when it is destroyed; an embeddable control
 // (TqpPreview) can host its preview area inside another window.
 
+#include "report/output/preview_search.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -120,6 +122,18 @@ public:
     void PageSetupBtnClick();
     void ExitBtnClick();
     void HelpBtnClick();
+    // The text search: the dialog, then the search from the first or the
+    // current page; F3 goes on from the current page with the same text.
+    void FindBtnClick();
+    void FindNext();
+    void FindText();
+    const TqpSearchState &Search() const { return m_search; }
+    // Where the last match is marked, in page box pixels; empty without one.
+    QRect MarkRect() const;
+    // Page editing: an empty page before the current one, and removing the
+    // current page after confirmation.
+    void NewPageBtnClick();
+    void DelPageBtnClick();
 
     TqpReport *Report() const;
     // The pages shown; none while the report holds them.
@@ -160,6 +174,10 @@ private:
     bool hasPrinters() const;
     void rebuild();
     void helpPress(QMouseEvent *event);
+    void showEditItems();
+    // A page whose objects cannot be read stays blank; its error is told once.
+    void badPage(int index, const std::exception &error);
+    void scrollToMark();
 
     QWidget *m_corner; // keeps the horizontal bar clear of the vertical one
     QPointer<TqpReport> m_report;
@@ -176,4 +194,7 @@ private:
     bool m_helpMode = false;
     bool m_grayed = false;
     QSet<int> m_badPages; // pages whose objects could not be read
+    TqpSearchState m_search;
+    std::unique_ptr<TqpPageSearcher> m_searcher;
+    int m_markPage = -1; // 0-based page of the marked match, -1 for none
 };

@@ -4,6 +4,7 @@
 
 #include "dump.h"
 #include "member_session.h"
+#include "member_store.h"
 #include "member_templates.h"
 #include "pdf_output.h"
 #include "report/core/conversions.h"
@@ -22,6 +23,7 @@
 #include <QDate>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 #include <exception>
@@ -174,6 +176,31 @@ int cmdPdf(const QStringList &args)
     return 0;
 }
 
+int cmdQP3(const QStringList &args)
+{
+    if (args.size() != 3 || args[1] != QLatin1String("-o"))
+        return fail(QStringLiteral("usage: qpreport qp3 TEMPLATE.qpf -o OUT.qp3"));
+    if (!QFile::exists(args[0]))
+        return fail(QStringLiteral("%1: no such file").arg(args[0]));
+    EngineSession engine;
+    // The template sits on the registration window's components, over empty
+    // tables, so that objects bound to a member field name it as there.
+    QTemporaryDir folder;
+    if (!folder.isValid() || !MemberStore::PrepareWorkingFolder(folder.path()))
+        return fail(QStringLiteral("no temporary folder for the member tables"));
+    TMemberSession session(folder.path());
+    // Loading reports its errors in a box and never throws; without one the
+    // tool would write the empty page a failed load leaves.
+    QString error;
+    qpReportUi.ErrorBox = [&error](const QString &text, const QString &) { error = text; };
+    session.qpReport1->LoadFromFile(args[0]);
+    qpReportUi.ErrorBox = nullptr;
+    if (!error.isEmpty())
+        return fail(args[0] + QLatin1String(": ") + error);
+    session.qpReport1->SaveToQP3File(args[2]);
+    return 0;
+}
+
 struct Command {
     const char *name;
     int (*run)(const QStringList &args);
@@ -185,6 +212,7 @@ constexpr Command kCommands[] = {
     {"dump", cmdDump},
     {"pdf", cmdPdf},
     {"prepare", cmdPrepare},
+    {"qp3", cmdQP3},
     {"templates", cmdTemplates},
 };
 

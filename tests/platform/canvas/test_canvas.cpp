@@ -186,6 +186,37 @@ private slots:
         QVERIFY(c.texts().isEmpty());
     }
 
+    void recordingWithoutDrawing()
+    {
+        // The log is the same, the surface stays as it was; switching the
+        // recording off draws again.
+        QImage img = whitePage();
+        const QImage blank = img.copy();
+        {
+            TCanvas c(&img);
+            c.setRecording(true, false);
+            c.Font.Height = -16;
+            c.TextOut(5, 6, QStringLiteral("Üye"));
+            c.MoveTo(1, 40);
+            c.LineTo(30, 40);
+            c.Rectangle(2, 50, 20, 60);
+            c.Brush.Color = 0;
+            c.FillRect(QRect(30, 50, 10, 10));
+            QCOMPARE(c.texts().size(), 1);
+            QCOMPARE(c.texts()[0].width, c.TextWidth(QStringLiteral("Üye")));
+            QCOMPARE(c.shapes().size(), 3);
+        }
+        QCOMPARE(img, blank);
+        {
+            TCanvas c(&img);
+            c.setRecording(true, false);
+            c.setRecording(false);
+            c.Brush.Color = 0;
+            c.FillRect(QRect(30, 50, 10, 10));
+        }
+        QCOMPARE(img.pixelColor(35, 55), QColor(Qt::black));
+    }
+
     void colourReferences()
     {
         QCOMPARE(colorFromRef(0x00FF8040), QColor(0x40, 0x80, 0xFF));

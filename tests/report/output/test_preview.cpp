@@ -15,12 +15,14 @@
 #include "report/model/report.h"
 #include "report/output/preview.h"
 #include "report/output/preview_form.h"
+#include "report/output/preview_search.h"
 #include "report/output/print_form.h"
 #include "scripted_ui.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +31,7 @@
 #include <QPageSetupDialog>
 #include <QPointer>
 #include <QPrinter>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -49,23 +52,23 @@ struct PageObject {
     int left, top, width, height;
 };
 
-// A report with `count` A4 prepared pages; every page carries a text with
-// its number, and `extra` objects go on the first page.
-std::unique_ptr<TqpReport> makeReport(int count, const QList<PageObject> &extra = {})
+// A report with A4 prepared pages; every page carries a text with its
+// number, and the objects listed for it.
+std::unique_ptr<TqpReport> makePages(const QList<QList<PageObject>> &perPage)
 {
     auto report = std::make_unique<TqpReport>();
     TqpEMFPages &pages = report->GetEMFPages();
     TqpPage paper(9, 2100, 2970, -1, poPortrait);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < perPage.size(); ++i) {
         pages.Add(&paper);
-        QList<PageObject> objects{{QStringLiteral("Memo1"), QStringLiteral("Sayfa %1 metni").arg(i + 1), QString(),
-                                   60, 60, 400, 40}};
-        if (i == 0)
-            objects += extra;
+        const QList<PageObject> objects =
+            QList<PageObject>{{QStringLiteral("Memo1"), QStringLiteral("Sayfa %1 metni").arg(i + 1), QString(), 60, 60,
+                               400, 40}} +
+            perPage.at(i);
         for (const PageObject &o : objects) {
             TqpMemoView view;
             view.Name = o.name;
-            view.Memo = QStringList{o.text};
+            view.Memo = o.text.split(QLatin1Char('\n'));
             view.Tag = o.tag;
             view.SetBounds(o.left, o.top, o.width, o.height);
             view.FrameTyp = qpftLeft | qpftTop | qpftRight | qpftBottom;
@@ -75,6 +78,15 @@ std::unique_ptr<TqpReport> makeReport(int count, const QList<PageObject> &extra 
         }
     }
     return report;
+}
+
+// `count` pages; `extra` objects go on the first page.
+std::unique_ptr<TqpReport> makeReport(int count, const QList<PageObject> &extra = {})
+{
+    QList<QList<PageObject>> perPage(count);
+    if (count)
+        perPage.first() = extra;
+    return makePages(perPage);
 }
 
 // A preview window shown with a page box of the given size: the vertical
@@ -132,6 +144,20 @@ class TestPreview : public QObject {
         printers.mode = {};
         printers.jobs.clear();
         Prn->SetPrinter(&printers);
+    }
+
+    // Runs the search dialog as the operator fills it.
+    void find(TqpPreviewForm &form, const QString &text, bool caseSensitive = false, bool fromCurrent = false)
+    {
+        ui->modalActions << [=](QDialog *d) {
+            auto *f = qobject_cast<TqpPreviewSearchForm *>(d);
+            QVERIFY(f);
+            f->Edit1->setText(text);
+            f->CB1->setChecked(caseSensitive);
+            (fromCurrent ? f->RB2 : f->RB1)->setChecked(true);
+            f->Button1->click();
+        };
+        form.FindBtnClick();
     }
 
 private slots:
@@ -476,12 +502,13 @@ private slots:
         QTest::addColumn<bool>("printers");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<bool>("printEnabled");
-        const QStringList all{"ZoomBtn", "LoadBtn", "SaveBtn", "PrintBtn", "HelpBtn", "ExitBtn"};
-        // The default set has no page setup; the find button waits for its dialog.
+        const QStringList all{"ZoomBtn", "LoadBtn", "SaveBtn", "PrintBtn", "FindBtn", "HelpBtn", "ExitBtn"};
+        // The default set has no page setup.
         QTest::newRow("default, no printer") << int(TqpReport().PreviewButtons) << false << all << false;
         QTest::newRow("page setup, a printer")
             << int(pbPageSetup | pbPrint) << true << QStringList{"PrintBtn", "PageSetupBtn"} << true;
         QTest::newRow("nothing") << 0 << true << QStringList{} << true;
+        QTest::newRow("find alone") << int(pbFind) << true << QStringList{"FindBtn"} << true;
     }
 
     void buttonsByPreviewButtons()
@@ -500,7 +527,7 @@ private slots:
                 visible << b->objectName();
         QCOMPARE(visible, shown);
         QCOMPARE(form->Separator1->isVisibleTo(form.get()), bool(buttons & pbZoom));
-        QCOMPARE(form->Separator3->isVisibleTo(form.get()), bool(buttons & pbHelp));
+        QCOMPARE(form->Separator3->isVisibleTo(form.get()), bool(buttons & (pbHelp | pbFind)));
         QCOMPARE(form->PrintBtn->isEnabled(), printEnabled);
         QCOMPARE(form->PageSetupBtn->isEnabled(), printEnabled);
         // A hidden button's key does nothing either.
@@ -745,6 +772,285 @@ private slots:
         QVERIFY(form->Pages()->GetPages(0).Page);
         QVERIFY(!form->Pages()->GetPages(1).OnScreen);
         QVERIFY(!form->Pages()->GetPages(1).Page);
+    }
+
+    // ---------------------------------------------------------------- search
+
+    void searchDialog()
+    {
+        auto report = makeReport(2);
+        auto form = previewOf(*report);
+        QPointer<TqpPreviewSearchForm> shown;
+        ui->modalActions << [&](QDialog *d) {
+            shown = qobject_cast<TqpPreviewSearchForm *>(d);
+            QVERIFY(shown);
+            QCOMPARE(shown->windowTitle(), QStringLiteral("Metin arama"));
+            QCOMPARE(shown->Label1->text(), QStringLiteral("Aranacak &metin"));
+            QCOMPARE(shown->GroupBox1->title(), QStringLiteral("Seçenekler"));
+            QCOMPARE(shown->CB1->text(), QStringLiteral("&Büyük küçük harf ayrımı"));
+            QCOMPARE(shown->GroupBox2->title(), QStringLiteral("Başlangıç"));
+            QCOMPARE(shown->RB1->text(), QStringLiteral("&1 sayfadan itibaren"));
+            QCOMPARE(shown->RB2->text(), QStringLiteral("Bulunulan &sayfadan itibaren"));
+            QCOMPARE(shown->Button1->text(), QStringLiteral("Tamam"));
+            QCOMPARE(shown->Button2->text(), QStringLiteral("Vazgeç"));
+            QVERIFY(shown->Edit1->text().isEmpty());
+            QVERIFY(shown->RB1->isChecked());
+            QVERIFY(!shown->CB1->isChecked());
+            shown->Edit1->setText(QStringLiteral("Sayfa 2"));
+            shown->Button2->click();
+        };
+        // Ctrl+F opens it; cancelling searches nothing, and the dialog is gone.
+        QTest::keyClick(form->PBox, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(ui->modalShown.size(), 1);
+        QVERIFY(!shown);
+        QVERIFY(form->Search().Text.isEmpty());
+        QCOMPARE(form->CurrentPage(), 1);
+        // F3 without a search text is not the preview's.
+        QTest::keyClick(form->PBox, Qt::Key_F3);
+        QCOMPARE(form->CurrentPage(), 1);
+    }
+
+    void searchCase_data()
+    {
+        QTest::addColumn<QString>("onPage");
+        QTest::addColumn<QString>("sought");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("capitals, case ignored") << "ÜYE LİSTESİ" << "liste" << false << true;
+        QTest::newRow("capitals, case counts") << "ÜYE LİSTESİ" << "liste" << true << false;
+        QTest::newRow("as typed, case counts") << "Üye listesi" << "liste" << true << true;
+        QTest::newRow("dotless i pairs with I") << "ILIK" << "ılık" << false << true;
+        QTest::newRow("dotted i does not pair with I") << "ILIK" << "ilik" << false << false;
+        QTest::newRow("absent") << "Ankara" << "İzmir" << false << false;
+    }
+
+    void searchCase()
+    {
+        QFETCH(QString, onPage);
+        QFETCH(QString, sought);
+        QFETCH(bool, caseSensitive);
+        QFETCH(bool, found);
+        auto report = makePages({{}, {{QStringLiteral("Memo2"), onPage, QString(), 60, 300, 400, 40}}});
+        auto form = previewOf(*report);
+        find(*form, sought, caseSensitive);
+        QCOMPARE(form->Search().FoundFlag, found);
+        QCOMPARE(form->CurrentPage(), found ? 2 : 1);
+        QCOMPARE(form->Search().Page, found ? 1 : 2);
+        QCOMPARE(form->MarkRect().isEmpty(), !found);
+    }
+
+    void searchWalksMatchesThenPages()
+    {
+        auto report = makePages({{{QStringLiteral("Memo2"), QStringLiteral("Ali Veli"), QString(), 60, 200, 400, 40},
+                                  {QStringLiteral("Memo3"), QStringLiteral("Ali Can"), QString(), 60, 400, 400, 40}},
+                                 {},
+                                 {{QStringLiteral("Memo2"), QStringLiteral("Ali Kaya"), QString(), 60, 900, 400, 40}}});
+        auto form = previewOf(*report, QSize(800, 600));
+        find(*form, QStringLiteral("ali"));
+        QCOMPARE(form->CurrentPage(), 1);
+        const QRect first = form->Search().Found;
+        QVERIFY2(first.top() >= 200 && first.bottom() < 240 && first.left() >= 60 && first.left() < 70,
+                 qPrintable(QStringLiteral("%1,%2").arg(first.left()).arg(first.top())));
+        QVERIFY(first.width() > 20 && first.height() > 8);
+        // F3: the second match on the same page.
+        QTest::keyClick(form->PBox, Qt::Key_F3);
+        QCOMPARE(form->CurrentPage(), 1);
+        QVERIFY(form->Search().Found.top() >= 400 && form->Search().Found.top() < 440);
+        // F3: past the page without one, to the third page. The text lies low
+        // on the page, so the view scrolls until its mark sits at the bottom.
+        QTest::keyClick(form->PBox, Qt::Key_F3);
+        QCOMPARE(form->CurrentPage(), 3);
+        QVERIFY(form->Search().Found.top() >= 900);
+        const QRect mark = form->MarkRect();
+        QCOMPARE(mark.top(), form->PBox->height() - mark.height() + 1);
+        QVERIFY(mark.left() > 0 && mark.right() < form->PBox->width());
+        QCOMPARE(form->Label1->text(), QStringLiteral("Sayfa 3/3"));
+        // The mark is painted inverted: white ink on the page turns dark.
+        const QImage shot = form->PBox->grab().toImage();
+        QCOMPARE(shot.pixelColor(mark.right() - 1, mark.top() + 1).lightness() < 128, true);
+        // Nothing more: nothing changes, then F3 starts over on the current page.
+        QTest::keyClick(form->PBox, Qt::Key_F3);
+        QVERIFY(!form->Search().FoundFlag);
+        QCOMPARE(form->Search().Page, 3);
+        QCOMPARE(form->CurrentPage(), 3);
+        QTest::keyClick(form->PBox, Qt::Key_F3);
+        QVERIFY(form->Search().FoundFlag);
+        QCOMPARE(form->CurrentPage(), 3);
+    }
+
+    void searchFromCurrentPage()
+    {
+        auto report = makePages({{{QStringLiteral("Memo2"), QStringLiteral("Ali Veli"), QString(), 60, 200, 400, 40},
+                                  {QStringLiteral("Memo3"), QStringLiteral("Ali Can"), QString(), 60, 400, 400, 40}},
+                                 {},
+                                 {{QStringLiteral("Memo2"), QStringLiteral("Ali Kaya"), QString(), 60, 300, 400, 40}}});
+        auto form = previewOf(*report, QSize(800, 600));
+        find(*form, QStringLiteral("Ali"), true);
+        QCOMPARE(form->CurrentPage(), 1);
+        // With page 3 current the search starts at its first output, not
+        // after the last match on page 1; the page comes into view.
+        form->SetCurrentPage(3);
+        find(*form, QStringLiteral("Ali"), true, true);
+        QCOMPARE(form->CurrentPage(), 3);
+        QVERIFY(form->Search().Found.top() >= 300 && form->Search().Found.top() < 340);
+        QCOMPARE(form->VScrollBar->value(), rectOf(*form, 3).Top - 10);
+        // From page 1 again, the dialog's own default.
+        find(*form, QStringLiteral("Ali"), true);
+        QCOMPARE(form->CurrentPage(), 1);
+        QVERIFY(form->Search().Found.top() < 240);
+    }
+
+    void textSplitOverTwoOutputs()
+    {
+        // Two lines are two text outputs: a text running over the line break
+        // is not found, each part is.
+        auto report = makePages({{}, {{QStringLiteral("Memo2"), QStringLiteral("Ahmet\nYılmaz"), QString(), 60, 300, 400, 60}}});
+        auto form = previewOf(*report);
+        find(*form, QStringLiteral("Ahmet Yılmaz"));
+        QVERIFY(!form->Search().FoundFlag);
+        QCOMPARE(form->CurrentPage(), 1);
+        find(*form, QStringLiteral("Yılmaz"));
+        QVERIFY(form->Search().FoundFlag);
+        QCOMPARE(form->CurrentPage(), 2);
+        find(*form, QStringLiteral("Ahmet"));
+        QVERIFY(form->Search().Found.top() < form->Search().Found.bottom());
+        const int ahmetTop = form->Search().Found.top();
+        find(*form, QStringLiteral("Yılmaz"));
+        QVERIFY(form->Search().Found.top() > ahmetTop);
+    }
+
+    void searchFromTheEmbeddedControl()
+    {
+        auto report = makeReport(3);
+        TqpPreview preview;
+        preview.resize(600, 500);
+        preview.show();
+        preview.Connect(report.get());
+        ui->modalActions << [](QDialog *d) {
+            auto *f = qobject_cast<TqpPreviewSearchForm *>(d);
+            f->Edit1->setText(QStringLiteral("sayfa 3"));
+            f->Button1->click();
+        };
+        preview.Find();
+        QCOMPARE(preview.GetPage(), 3);
+    }
+
+    // ---------------------------------------------------------------- page editing
+
+    void pageEditingItems()
+    {
+        auto report = makeReport(3);
+        auto form = previewOf(*report);
+        // A right click shows the items the report allows; the zoom button's menu hides them.
+        sendMouse(form->PBox, QEvent::MouseButtonPress, QPoint(5, 5), Qt::RightButton);
+        form->ProcMenu->hide();
+        QVERIFY(form->NewPageItem->isVisible());
+        QVERIFY(form->DelPageItem->isVisible());
+        QVERIFY(form->EditSeparator->isVisible());
+        QVERIFY(!form->EditPageItem->isVisible());
+        form->ZoomBtnClick();
+        form->ProcMenu->hide();
+        QVERIFY(!form->NewPageItem->isVisible());
+        report->ModifyPrepared = false;
+        sendMouse(form->PBox, QEvent::MouseButtonPress, QPoint(5, 5), Qt::RightButton);
+        form->ProcMenu->hide();
+        QVERIFY(!form->NewPageItem->isVisible());
+        QVERIFY(!form->DelPageItem->isVisible());
+        form->NewPageBtnClick();
+        QCOMPARE(form->PageCount(), 3);
+    }
+
+    void insertPage()
+    {
+        auto report = makeReport(3);
+        auto form = previewOf(*report);
+        form->SetCurrentPage(2);
+        form->NewPageItem->trigger();
+        QCOMPARE(form->PageCount(), 4);
+        QCOMPARE(form->CurrentPage(), 2);
+        QCOMPARE(form->Label1->text(), QStringLiteral("Sayfa 2/4"));
+        // The new page is empty, of the first template page's... here the
+        // neighbour's paper, and the page that was second is third now.
+        QCOMPARE(form->Pages()->GetPages(1).Stream->size(), 1);
+        QCOMPARE(form->Pages()->GetPages(1).PrnInfo.SheetWidth, kSheetWidth);
+        find(*form, QStringLiteral("Sayfa 2 metni"));
+        QCOMPARE(form->CurrentPage(), 3);
+        QVERIFY(form->DelPageItem->isEnabled());
+    }
+
+    void deletePage()
+    {
+        auto report = makeReport(5);
+        auto form = previewOf(*report);
+        form->SetCurrentPage(3);
+        ui->answers << QMessageBox::No;
+        form->DelPageItem->trigger();
+        QCOMPARE(form->PageCount(), 5);
+        QCOMPARE(ui->boxes.size(), 1);
+        QCOMPARE(ui->boxes.at(0).title, QStringLiteral("Onaylama"));
+        QCOMPARE(ui->boxes.at(0).text, QStringLiteral("Bu sayfayı sil?"));
+        QCOMPARE(ui->boxes.at(0).icon, QMessageBox::Question);
+        QCOMPARE(ui->boxes.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+        ui->answers << QMessageBox::Yes;
+        form->DelPageItem->trigger();
+        QCOMPARE(form->PageCount(), 4);
+        QCOMPARE(form->CurrentPage(), 1);
+        QCOMPARE(form->Label1->text(), QStringLiteral("Sayfa 1/4"));
+        find(*form, QStringLiteral("Sayfa 3 metni"));
+        QVERIFY(!form->Search().FoundFlag);
+        find(*form, QStringLiteral("Sayfa 4 metni"));
+        QCOMPARE(form->CurrentPage(), 3);
+    }
+
+    void lastPageIsNotDeleted()
+    {
+        auto report = makeReport(2);
+        auto form = previewOf(*report);
+        ui->answers << QMessageBox::Yes;
+        form->DelPageBtnClick();
+        QCOMPARE(form->PageCount(), 1);
+        QVERIFY(!form->DelPageItem->isEnabled());
+        form->DelPageBtnClick();
+        QCOMPARE(form->PageCount(), 1);
+        QCOMPARE(ui->boxes.size(), 1);
+    }
+
+    void editedPagesAreSaved()
+    {
+        QTemporaryDir dir;
+        auto report = makeReport(3);
+        auto form = previewOf(*report);
+        ui->answers << QMessageBox::Yes;
+        form->DelPageBtnClick(); // page 1 goes
+        form->SetCurrentPage(2);
+        form->NewPageBtnClick(); // an empty page before "Sayfa 3"
+        const QString path = dir.filePath(QStringLiteral("liste.qpp"));
+        form->SaveToFile(path);
+        QCOMPARE(form->PageCount(), 3);
+        TqpReport reopened;
+        reopened.LoadPreparedReport(path);
+        auto again = previewOf(reopened);
+        QCOMPARE(again->PageCount(), 3);
+        QCOMPARE(again->Pages()->GetPages(1).Stream->size(), 1);
+        find(*again, QStringLiteral("Sayfa 1 metni"));
+        QVERIFY(!again->Search().FoundFlag);
+        find(*again, QStringLiteral("Sayfa 3 metni"));
+        QCOMPARE(again->CurrentPage(), 3);
+    }
+
+    void pageWithoutTemplateTakesItsNeighboursPaper()
+    {
+        // A prepared report opened from a file has no template pages.
+        auto report = makeReport(2);
+        TqpPage landscape(9, 2100, 2970, -1, poLandscape);
+        report->GetEMFPages().Insert(1, &landscape);
+        QCOMPARE(report->Pages.GetCount(), 0);
+        auto form = previewOf(*report);
+        form->SetCurrentPage(2);
+        form->NewPageBtnClick();
+        QCOMPARE(form->PageCount(), 4);
+        QCOMPARE(form->Pages()->GetPages(1).Orientation, quint8(poLandscape));
+        QCOMPARE(form->Pages()->GetPages(1).PrnInfo.SheetHeight, kSheetWidth);
     }
 };
 
