@@ -10,11 +10,9 @@
 #include "rtf_export.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 #include <QtEndian>
 
 namespace {
@@ -28,19 +26,6 @@ std::unique_ptr<TqpMemoView> total()
     auto memo = memoAt(20, 40, 100, 18, QStringLiteral("Total"));
     memo->Font.Style = fsBold;
     return memo;
-}
-
-// unrtf's reading of the document as plain text; its HTML keeps every
-// character of the Turkish code page, its text output does not.
-QString unrtf(const QString &fileName)
-{
-    QProcess p;
-    p.start(QStringLiteral("unrtf"), {QStringLiteral("--html"), fileName});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return QStringLiteral("unrtf failed: ") + QString::fromLocal8Bit(p.readAllStandardError());
-    QTextDocument doc;
-    doc.setHtml(QString::fromUtf8(p.readAllStandardOutput()));
-    return doc.toPlainText();
 }
 
 } // namespace
