@@ -51,7 +51,19 @@ TqpTXTExportForm::TqpTXTExportForm(QWidget *parent) : TqpExportOptionsDialog(QSi
     E1 = named(new QLineEdit(GroupBox1), "E1", {108, 125, 40, 21});
     Label3 = named(new QLabel(QStringLiteral("Y"), GroupBox1), "Label3", {154, 128, 10, 16});
     E2 = named(new QLineEdit(GroupBox1), "E2", {166, 125, 40, 21});
-    placeButtons({64, 174, 75, 25}, {146, 174, 75, 25});
+    // The stored layout is 229 pixels wide; where the font needs more room
+    // for a box's text the dialog grows rather than cut the text.
+    int right = 0;
+    for (QCheckBox *cb : {CB1, CB2, CB3, CB4, CB5})
+        right = std::max(right, cb->x() + cb->sizeHint().width());
+    const int extra = std::max(0, right + 8 - GroupBox1->width());
+    if (extra > 0) {
+        setFixedSize(width() + extra, height());
+        GroupBox1->resize(GroupBox1->width() + extra, GroupBox1->height());
+        for (QCheckBox *cb : {CB1, CB2, CB3, CB4, CB5})
+            cb->resize(cb->width() + extra, cb->height());
+    }
+    placeButtons({64 + extra, 174, 75, 25}, {146 + extra, 174, 75, 25});
     connect(CB3, &QCheckBox::toggled, CB4, &QWidget::setEnabled);
 }
 
