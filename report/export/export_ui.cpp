@@ -26,9 +26,13 @@ void offerFilters()
 void qpInstallExportUi()
 {
     qpExportDialogs.insert(QStringLiteral("TqpTextExport"),
-                           [](TqpExportFilter *f) { return TqpTXTExportForm::Run(*static_cast<TqpTextExport *>(f)); });
+                           [](TqpExportFilter *f) {
+                               return qpRunOptionDialog<TqpTXTExportForm>(*static_cast<TqpTextExport *>(f));
+                           });
     qpExportDialogs.insert(QStringLiteral("TqpRtfAdvExport"),
-                           [](TqpExportFilter *f) { return TqpRtfExpSet::Run(*static_cast<TqpRtfAdvExport *>(f)); });
+                           [](TqpExportFilter *f) {
+                               return qpRunOptionDialog<TqpRtfExpSet>(*static_cast<TqpRtfAdvExport *>(f));
+                           });
     qpFiltersChanged = offerFilters;
     offerFilters();
 }

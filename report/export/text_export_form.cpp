@@ -1,6 +1,5 @@
 #include "text_export_form.h"
 
-#include "modal_seam.h"
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
 #include "report/core/string_table.h"
@@ -88,13 +87,4 @@ void TqpTXTExportForm::ReadBack(TqpTextExport &filter) const
     filter.ExportFrames = CB3->isChecked();
     filter.UsePseudographic = CB4->isChecked();
     filter.PageBreaks = CB5->isChecked();
-}
-
-int TqpTXTExportForm::Run(TqpTextExport &filter)
-{
-    TqpTXTExportForm form;
-    form.Fill(filter);
-    const int result = UiSeam::ShowModal(&form);
-    form.ReadBack(filter);
-    return qpModalResult(result);
 }
