@@ -1238,7 +1238,8 @@ void TqpDesignerPage::paintEvent(QPaintEvent *event)
     qpDesignerPage = page;
     // Earlier objects first, so that a later one lies on top.
     for (TqpView *v : std::as_const(page->Items)) {
-        if (!State->ObjectArea(v).intersects(area))
+        // Dragging in frame mode shows the selection by its outlines only.
+        if ((m_shapes && v->Selected) || !State->ObjectArea(v).intersects(area))
             continue;
         v->Draw(&canvas);
         canvas.SetClipRect(QRect());
@@ -1296,8 +1297,10 @@ void TqpDesignerPage::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The platform reports the second press of a double click as this
     // event instead of a press, so there is no press left to ignore.
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        m_ctrlAtPress = event->modifiers() & Qt::ControlModifier;
         DClick();
+    }
 }
 
 void TqpDesignerPage::leaveEvent(QEvent *) { CMMouseLeave(); }

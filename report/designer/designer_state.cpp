@@ -499,6 +499,17 @@ void TqpDesignerState::AfterChange()
     ShowPosition();
 }
 
+QString TqpDesignerState::ContentText() const
+{
+    const QList<TqpView *> sel = Selection();
+    if (sel.size() != 1)
+        return {};
+    const TqpView *v = sel.first();
+    if (isBand(v))
+        return v->Name + QStringLiteral(": ") + qpBandNames().value(v->FrameTyp);
+    return v->Memo.isEmpty() ? v->Name : v->Name + QStringLiteral(": ") + v->Memo.first();
+}
+
 void TqpDesignerState::SelectObject(const QString &name)
 {
     if (TqpPage *page = Page())

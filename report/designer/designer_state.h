@@ -162,6 +162,10 @@ public:
     void AfterChange();
     void SelectObject(const QString &name);
 
+    // The status text of the one selected object: its name, then ": " and
+    // a band's type name or the first line of a text; empty otherwise.
+    QString ContentText() const;
+
     // What the selection covers on the canvas, marks included.
     QRect SelectionArea() const;
     QRect ObjectArea(TqpView *v) const;

@@ -559,6 +559,48 @@ private slots:
         QCOMPARE(page()->Items.at(0)->Width, 41);
     }
 
+    void doubleClickAndRightClick()
+    {
+        int memoWindow = 0, pageEditor = 0;
+        QList<QPoint> popups;
+        state->MemoEditorWindow = [&memoWindow](TqpView *) {
+            ++memoWindow;
+            return true;
+        };
+        connect(canvas, &TqpDesignerPage::pageEditorRequested, this, [&pageEditor] { ++pageEditor; });
+        connect(canvas, &TqpDesignerPage::popupRequested, this, [&popups](const QPoint &p) { popups << p; });
+        memo(QStringLiteral("A"), {100, 100, 40, 20});
+        band(QStringLiteral("Data"), btMasterData, 200, 40);
+        // The platform sends press, release, double click, release.
+        const auto doubleClick = [this](QPoint p, Qt::KeyboardModifiers mods) {
+            click(p, mods);
+            QTest::mouseDClick(canvas, Qt::LeftButton, mods, p);
+            release(p, mods);
+        };
+        doubleClick(QPoint(110, 110), {});
+        QCOMPARE(editorCalls, 1);
+        doubleClick(QPoint(110, 110), Qt::ControlModifier);
+        QCOMPARE(memoWindow, 1);
+        QCOMPARE(editorCalls, 1);
+        QCOMPARE(page()->Items.at(1)->Left, 100); // nothing moved on the way
+        doubleClick(QPoint(600, 600), {});
+        QCOMPARE(pageEditor, 1);
+        // A right press selects what it hits and asks for the page menu there.
+        QTest::mousePress(canvas, Qt::RightButton, {}, QPoint(300, 220));
+        QTest::mouseRelease(canvas, Qt::RightButton, {}, QPoint(300, 220));
+        QCOMPARE(popups, QList<QPoint>{canvas->mapToGlobal(QPoint(300, 220))});
+        QCOMPARE(state->ContentText(), QStringLiteral("Data: ") + qpBandNames().at(btMasterData));
+        QCOMPARE(state->SelStatus(), quint8(ssBand));
+        click(QPoint(110, 110));
+        QCOMPARE(state->ContentText(), QStringLiteral("A: A"));
+        QCOMPARE(state->SelStatus(), quint8(ssMemo));
+        QVERIFY(state->FontTypEnabled() && state->EditEnabled() && !state->PasteEnabled());
+        state->SelectAll();
+        QCOMPARE(state->ContentText(), QString());
+        QCOMPARE(state->SelStatus(), quint8(ssMultiple));
+        QVERIFY(!state->EditEnabled());
+    }
+
     void restrictionsRefuseSilently_data()
     {
         QTest::addColumn<int>("restrictions");
