@@ -71,7 +71,7 @@ TqpDesignerPage::TqpDesignerPage(TqpDesignerState *state, QScrollArea *scrollBox
         ScrollBox->setWidget(container);
         ScrollBox->setWidgetResizable(false);
     }
-    connect(State, &TqpDesignerState::redraw, this, &TqpDesignerPage::repaintArea);
+    connect(State, &TqpDesignerState::redraw, this, &TqpDesignerPage::invalidate);
     connect(State, &TqpDesignerState::pageChanged, this, &TqpDesignerPage::SetPage);
     connect(State, &TqpDesignerState::positionChanged, this, &TqpDesignerPage::statusChanged);
     connect(State, &TqpDesignerState::selectionChanged, this, &TqpDesignerPage::statusChanged);
@@ -119,7 +119,7 @@ void TqpDesignerPage::SetPage()
     if (ScrollBox)
         ScrollBox->widget()->resize(left + w + 10, 10 + h + 10);
     Init();
-    update();
+    invalidate(rect());
 }
 
 // ---------------------------------------------------------------- geometry
@@ -384,7 +384,7 @@ void TqpDesignerPage::MDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifi
         emit popupRequested(mapToGlobal(p));
     } else if (button == Qt::LeftButton && State->ShapeMode == smFrame && !m_rubber) {
         m_shapes = true;
-        repaintArea(State->SelectionArea());
+        invalidate(State->SelectionArea());
     }
 }
 
@@ -500,7 +500,7 @@ void TqpDesignerPage::stepMove(int dx, int dy, bool alt)
         v->Top += dy;
         area |= State->ObjectArea(v);
     }
-    repaintArea(area);
+    invalidate(area);
 }
 
 void TqpDesignerPage::stepResize(int dx, int dy)
@@ -573,7 +573,7 @@ void TqpDesignerPage::stepResize(int dx, int dy)
         m_resize = opposite[m_resize];
     }
     area |= State->ObjectArea(v);
-    repaintArea(area);
+    invalidate(area);
 }
 
 void TqpDesignerPage::stepGroup(int dx, int dy)
@@ -608,7 +608,7 @@ void TqpDesignerPage::stepGroup(int dx, int dy)
         v->Height = qpRound((s.y() - start.top()) * ky + s.height() * ky) - oy;
         area |= State->ObjectArea(v);
     }
-    repaintArea(area);
+    invalidate(area);
 }
 
 void TqpDesignerPage::MUp(QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers mods)
@@ -618,7 +618,7 @@ void TqpDesignerPage::MUp(QPoint p, Qt::MouseButton button, Qt::KeyboardModifier
     m_down = false;
     if (m_shapes) {
         m_shapes = false;
-        repaintArea(State->SelectionArea());
+        invalidate(State->SelectionArea());
     }
     if (m_rubber && insertionTool()) {
         m_rubber = false;
@@ -684,7 +684,7 @@ void TqpDesignerPage::endSplitter()
     right->Left += d;
     right->Width -= d;
     State->GetMultipleSelected();
-    repaintArea(area | State->ObjectArea(left) | State->ObjectArea(right));
+    invalidate(area | State->ObjectArea(left) | State->ObjectArea(right));
     State->ShowPosition();
 }
 
@@ -702,11 +702,11 @@ void TqpDesignerPage::endMove()
         NormalizeCoord(v);
         if (CursorKind != dcDefault)
             v->Resized();
-        repaintArea(area | State->ObjectArea(v));
+        invalidate(area | State->ObjectArea(v));
         State->SelectionChanged();
     } else {
         State->GetMultipleSelected();
-        repaintArea(State->SelectionArea());
+        invalidate(State->SelectionArea());
     }
     State->ShowPosition();
 }
@@ -794,7 +794,7 @@ void TqpDesignerPage::insertObject(TRect r, const QString &fieldText)
         State->ArrangeBands();
         State->Redraw();
     } else {
-        repaintArea(State->ObjectArea(v));
+        invalidate(State->ObjectArea(v));
     }
     if (tool == dtSubReport)
         emit State->pageChanged();
@@ -832,7 +832,7 @@ void TqpDesignerPage::createLine()
     page->Items.append(line);
     line->Selected = 1;
     State->RefObject = line;
-    repaintArea(State->ObjectArea(line));
+    invalidate(State->ObjectArea(line));
     State->SelectionChanged();
     State->AddUndoAction(acInsert, {line});
 }
@@ -1020,7 +1020,7 @@ void TqpDesignerPage::nearestObject(int key, bool alt)
             State->AddUndoAction(acEdit, {s});
             s->Left = left;
             s->Top = top;
-            repaintArea(before | State->ObjectArea(s));
+            invalidate(before | State->ObjectArea(s));
         }
     }
     State->SelectionChanged();
@@ -1100,6 +1100,21 @@ void TqpDesignerPage::repaintArea(const QRect &area)
         update(area.intersected(rect()));
 }
 
+void TqpDesignerPage::invalidate(const QRect &area)
+{
+    const QRect a = area.intersected(rect());
+    if (a.isEmpty())
+        return;
+    m_stale += a;
+    update(a);
+}
+
+void TqpDesignerPage::resizeEvent(QResizeEvent *)
+{
+    m_layer = QImage();
+    m_stale = QRegion();
+}
+
 void TqpDesignerPage::setOverlay(Overlay kind)
 {
     const QRect before = overlayArea();
@@ -1138,32 +1153,32 @@ void TqpDesignerPage::drawBackground(QPainter &painter, const QRect &area)
 {
     TqpPage *page = State->Page();
     const QColor paper = page && page->PageType == ptDialog ? colorFromRef(page->Color) : QColor(Qt::white);
-    painter.fillRect(area, paper);
-    if (!State->ShowGrid)
+    if (!State->ShowGrid) {
+        painter.fillRect(area, paper);
         return;
+    }
+    // An opaque tile of paper and dots, so that filling is a plain copy.
+    // It is a whole number of grid cells wide; grid 18 has dots every 18
+    // units, the other sizes the 8 by 8 pattern of one or four dots.
     const int g = State->GridSize;
-    if (g == 18) {
-        painter.setPen(Qt::black);
-        QList<QPoint> dots;
-        for (int y = area.top() / 18 * 18; y <= area.bottom(); y += 18)
-            for (int x = area.left() / 18 * 18; x <= area.right(); x += 18)
-                dots.append(QPoint(x, y));
-        painter.drawPoints(dots.constData(), int(dots.size()));
-        return;
+    const int cell = g == 18 ? 18 : 8, side = cell * (g == 18 ? 8 : 16);
+    const quint64 key = (quint64(paper.rgb()) << 8) | quint64(g);
+    if (m_gridKey != key || m_gridTile.isNull()) {
+        m_gridKey = key;
+        QImage tile(side, side, QImage::Format_RGB32);
+        tile.fill(paper);
+        for (int y = 0; y < side; y += cell)
+            for (int x = 0; x < side; x += cell) {
+                tile.setPixel(x, y, 0xFF000000);
+                if (g == 4) {
+                    tile.setPixel(x + 4, y, 0xFF000000);
+                    tile.setPixel(x, y + 4, 0xFF000000);
+                    tile.setPixel(x + 4, y + 4, 0xFF000000);
+                }
+            }
+        m_gridTile = QPixmap::fromImage(tile);
     }
-    static QImage tiles[2];
-    QImage &tile = tiles[g == 4 ? 1 : 0];
-    if (tile.isNull()) {
-        tile = QImage(8, 8, QImage::Format_ARGB32_Premultiplied);
-        tile.fill(Qt::transparent);
-        tile.setPixel(0, 0, 0xFF000000);
-        if (g == 4) {
-            tile.setPixel(4, 0, 0xFF000000);
-            tile.setPixel(0, 4, 0xFF000000);
-            tile.setPixel(4, 4, 0xFF000000);
-        }
-    }
-    painter.fillRect(area, QBrush(tile));
+    painter.drawTiledPixmap(area, m_gridTile, QPoint(area.left() % side, area.top() % side));
 }
 
 void TqpDesignerPage::drawSelection(QPainter &p, TqpView *v, int count)
@@ -1224,12 +1239,13 @@ void TqpDesignerPage::drawOverlay(QPainter &p)
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void TqpDesignerPage::paintEvent(QPaintEvent *event)
+void TqpDesignerPage::renderLayer(const QRegion &region)
 {
     TqpPage *page = State->Page();
-    TCanvas canvas(this);
+    TCanvas canvas(&m_layer);
     QPainter &painter = canvas.Painter();
-    const QRect area = event->rect();
+    const QRect area = region.boundingRect();
+    painter.setClipRegion(region);
     drawBackground(painter, area);
     if (!page)
         return;
@@ -1239,10 +1255,11 @@ void TqpDesignerPage::paintEvent(QPaintEvent *event)
     // Earlier objects first, so that a later one lies on top.
     for (TqpView *v : std::as_const(page->Items)) {
         // Dragging in frame mode shows the selection by its outlines only.
-        if ((m_shapes && v->Selected) || !State->ObjectArea(v).intersects(area))
+        if ((m_shapes && v->Selected) || !region.intersects(State->ObjectArea(v)))
             continue;
         v->Draw(&canvas);
         canvas.SetClipRect(QRect());
+        painter.setClipRegion(region);
         if (!v->Script.isEmpty())
             drawMark(painter, v->Left + 1, v->Top + 1, QColor(0x20, 0x60, 0xC0), QLatin1Char('S'));
         if (auto *memo = dynamic_cast<TqpMemoView *>(v); memo && !memo->HighlightCondition.isEmpty())
@@ -1265,6 +1282,26 @@ void TqpDesignerPage::paintEvent(QPaintEvent *event)
                 painter.drawRect(QRect(QPoint(x, -1), QPoint(x + colWidth + 1, page->SheetHeight() + 1)));
         }
     }
+}
+
+void TqpDesignerPage::paintEvent(QPaintEvent *event)
+{
+    // The page and its objects are kept drawn in a layer that is brought up
+    // to date where objects changed; marks and what the pointer drags are
+    // painted over it each time, so they never cost a redraw of objects.
+    if (m_layer.size() != size()) {
+        m_layer = QImage(size(), QImage::Format_RGB32);
+        m_stale = QRegion(rect());
+    }
+    const QRegion stale = m_stale.intersected(event->region());
+    if (!stale.isEmpty()) {
+        renderLayer(stale);
+        m_stale -= stale;
+    }
+    QPainter painter(this);
+    const QRect area = event->rect();
+    for (const QRect &r : event->region())
+        painter.drawImage(r.topLeft(), m_layer, r);
     if (!m_down) {
         painter.setCompositionMode(QPainter::CompositionMode_Difference);
         const QList<TqpView *> sel = State->Selection();

@@ -8,6 +8,9 @@
 
 #include "report/model/report_links.h"
 
+#include <QImage>
+#include <QPixmap>
+#include <QRegion>
 #include <QWidget>
 
 class QScrollArea;
@@ -85,6 +88,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -124,7 +128,11 @@ private:
     void setOverlay(Overlay kind);
     QRect overlayArea() const;
     void autoScroll(QPoint p);
+    // Marks and overlays changed there: a repaint from the layer.
     void repaintArea(const QRect &area);
+    // Objects changed there: the layer is redrawn there first.
+    void invalidate(const QRect &area);
+    void renderLayer(const QRegion &region);
     void drawBackground(QPainter &painter, const QRect &area);
     void drawSelection(QPainter &painter, TqpView *v, int count);
     void drawOverlay(QPainter &painter);
@@ -138,4 +146,8 @@ private:
     Splitter m_splitter;
     QPoint m_last, m_press;
     TRect m_savedRect;
+    QPixmap m_gridTile;
+    QImage m_layer;  // the page with its objects, without marks and overlays
+    QRegion m_stale; // where the layer no longer shows the page
+    quint64 m_gridKey = 0;
 };

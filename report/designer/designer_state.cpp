@@ -443,36 +443,45 @@ void TqpDesignerState::Undo(TqpUndoBuffer &buffer)
     if (!list.isEmpty())
         AddAction(opposite, inverse, list);
 
+    // Only where the objects were and are now is drawn again, with the marks.
+    QRect area = SelectionArea();
+    const auto touch = [&area, this](TqpView *v) {
+        if (v)
+            area |= ObjectArea(v);
+    };
     for (TqpUndoObj &rec : entry.Objects) {
         // The recorded place holds the object unless the list changed since.
         const bool inPlace = rec.Pos >= 0 && rec.Pos < page->Items.size() && page->Items.at(rec.Pos)->ID == rec.ID;
         const int at = inPlace ? rec.Pos : page->FindObjectByID(rec.ID);
+        TqpView *v = at >= 0 ? page->Items.at(at) : nullptr;
+        touch(v);
         switch (entry.Action) {
         case acInsert:
-            if (at >= 0)
+            if (v)
                 page->Delete(at);
+            v = nullptr;
             break;
-        case acDelete: {
-            TqpView *copy = rec.Copy.release();
-            copy->OwnerPage = page;
-            page->Items.insert(std::clamp(rec.Pos, 0, int(page->Items.size())), copy);
+        case acDelete:
+            v = rec.Copy.release();
+            v->OwnerPage = page;
+            page->Items.insert(std::clamp(rec.Pos, 0, int(page->Items.size())), v);
             break;
-        }
         case acEdit:
-            if (at >= 0)
-                page->Items.at(at)->Assign(rec.Copy.get());
+            if (v)
+                v->Assign(rec.Copy.get());
             break;
         case acZOrder:
-            if (at >= 0)
+            if (v)
                 page->Items.move(at, std::clamp(rec.Pos, 0, int(page->Items.size()) - 1));
             break;
         }
+        touch(v);
     }
     emit undoChanged();
     if (entry.Action == acInsert || entry.Action == acDelete)
         emit pageChanged();
     Unselect();
-    Redraw();
+    Redraw(entry.Action == acZOrder ? qpWholePage : area);
     SelectionChanged();
     ShowPosition();
 }
