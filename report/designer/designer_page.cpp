@@ -98,7 +98,7 @@ void TqpDesignerPage::Init()
 void TqpDesignerPage::SetPage()
 {
     TqpPage *page = State->Page();
-    if (!page)
+    if (!page || State->DrawingSuspended)
         return;
     int left = 10, w, h;
     if (page->PageType == ptDialog) {
@@ -1289,6 +1289,11 @@ void TqpDesignerPage::paintEvent(QPaintEvent *event)
     // The page and its objects are kept drawn in a layer that is brought up
     // to date where objects changed; marks and what the pointer drags are
     // painted over it each time, so they never cost a redraw of objects.
+    if (State->DrawingSuspended) {
+        QPainter(this).fillRect(event->rect(), Qt::white);
+        m_stale += event->region();
+        return;
+    }
     if (m_layer.size() != size()) {
         m_layer = QImage(size(), QImage::Format_RGB32);
         m_stale = QRegion(rect());

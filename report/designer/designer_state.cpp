@@ -63,6 +63,8 @@ TqpDesignerState::~TqpDesignerState()
 {
     if (qpDesignerPage == Page())
         qpDesignerPage = nullptr;
+    if (CurPage == Page())
+        CurPage = nullptr;
 }
 
 TqpPage *TqpDesignerState::Page() const
@@ -121,6 +123,7 @@ void TqpDesignerState::SetCurPage(int index)
         return;
     Unselect();
     CurPageIndex = index;
+    CurReport = Report;
     CurPage = qpDesignerPage = Page();
     ArrangeBands();
     emit pageChanged();

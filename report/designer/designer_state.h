@@ -88,6 +88,9 @@ public:
     bool UnlimitedHeight = false;
     bool UndoDisabled = false;
     quint8 PagePosition = 5; // 3 left, 4 right, 5 centred
+    // Set while a preview runs from the designer or a file dialog is open:
+    // the page may be replaced meanwhile, so nothing of it is drawn.
+    bool DrawingSuspended = false;
     TqpObjectDefaults Defaults;
 
     // The selection: the object a click made the only one, and the group of

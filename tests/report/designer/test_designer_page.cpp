@@ -706,6 +706,31 @@ private slots:
         QCOMPARE(state->Selection().first()->Name, QStringLiteral("M9001")); // the topmost there
     }
 
+    void dragFollowedByTheScrollBox()
+    {
+        TqpMemoView *v = memo(QStringLiteral("M"), {100, 600, 40, 20});
+        QScrollBar *bar = window->verticalScrollBar();
+        QCOMPARE(bar->value(), 0);
+        click(QPoint(120, 610));
+        press(QPoint(120, 610));
+        move(QPoint(120, 900)); // below the visible part of the page
+        QVERIFY(bar->value() > 0);
+        QVERIFY(window->viewport()->rect().contains(canvas->mapTo(window->viewport(), QPoint(120, 900))));
+        release(QPoint(120, 900));
+        QCOMPARE(v->Top, 888); // 290 in whole grid steps
+    }
+
+    void suspendedDrawingShowsNothingOfThePage()
+    {
+        memo(QStringLiteral("M"), {100, 100, 40, 20});
+        state->DrawingSuspended = true;
+        canvas->repaint();
+        QCOMPARE(canvas->grab().toImage().pixel(100, 100), QColor(Qt::white).rgb());
+        state->DrawingSuspended = false;
+        canvas->repaint();
+        QVERIFY(canvas->grab().toImage().pixel(101, 100) != QColor(Qt::white).rgb()); // the corner stroke
+    }
+
     void droppedFieldBecomesText()
     {
         state->EditAfterInsert = true;
