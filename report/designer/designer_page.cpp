@@ -34,12 +34,6 @@ const QColor kTeal(0x00, 0x80, 0x80);
 
 bool isBand(const TqpView *v) { return v->Kind == vkBand; }
 
-QRect viewRect(const TqpView *v)
-{
-    return QRect(QPoint(std::min(v->Left, v->Left + v->Width), std::min(v->Top, v->Top + v->Height)),
-                 QPoint(std::max(v->Left, v->Left + v->Width), std::max(v->Top, v->Top + v->Height)));
-}
-
 // The marks that tell a script and a highlight condition on an object.
 void drawMark(QPainter &p, int x, int y, const QColor &color, QChar letter)
 {
@@ -189,7 +183,7 @@ TqpView *TqpDesignerPage::hitTest(QPoint p) const
         TqpView *v = page->Items.at(i);
         if (std::abs(v->Width) < 3 || std::abs(v->Height) < 3) {
             // Thin objects (lines, collapsed ones) get a grip around them.
-            const QRect r = viewRect(v);
+            const QRect r = qpViewRect(v);
             if (p.x() >= r.left() - 3 && p.x() < r.right() + 1 + 3 && p.y() >= r.top() - 3
                 && p.y() < r.bottom() + 1 + 3)
                 return v;
@@ -237,7 +231,7 @@ TqpDesignerCursor TqpDesignerPage::handleCursor(QPoint p)
         if (c && hover(c->Left + c->Width, c->Top + c->Height))
             return dcNWSE;
         for (TqpView *o : sel) {
-            if (isBand(o) || o->Kind == vkLine || !viewRect(o).contains(p))
+            if (isBand(o) || o->Kind == vkLine || !qpViewRect(o).contains(p))
                 continue;
             for (TqpView *other : sel) {
                 if (other == o || isBand(other))
@@ -478,7 +472,7 @@ void TqpDesignerPage::stepMove(int dx, int dy, bool alt)
         if (band && State->MayMove(band) && !alt) {
             const QRect strip(band->Left, band->Top, band->Width + 1, band->Height + 1);
             for (TqpView *v : std::as_const(State->Page()->Items))
-                if (!isBand(v) && strip.contains(viewRect(v)))
+                if (!isBand(v) && strip.contains(qpViewRect(v)))
                     v->Selected = 1;
             sel = State->Selection();
         }
@@ -649,7 +643,7 @@ void TqpDesignerPage::endRubberBand()
     setOverlay(ovNone);
     const TRect r = NormalizeRect(CurRect);
     const auto meets = [&r](const TqpView *v) {
-        const QRect o = viewRect(v);
+        const QRect o = qpViewRect(v);
         return o.left() <= r.Right && o.right() >= r.Left && o.top() <= r.Bottom && o.bottom() >= r.Top;
     };
     const QList<TqpView *> &items = State->Page()->Items;

@@ -27,6 +27,12 @@ bool isBand(const TqpView *v) { return v->Kind == vkBand; }
 
 } // namespace
 
+QRect qpViewRect(const TqpView *v)
+{
+    return QRect(QPoint(std::min(v->Left, v->Left + v->Width), std::min(v->Top, v->Top + v->Height)),
+                 QPoint(std::max(v->Left, v->Left + v->Width), std::max(v->Top, v->Top + v->Height)));
+}
+
 double PointsToUnits(double value, TqpReportUnits units)
 {
     switch (units) {
@@ -262,9 +268,7 @@ QRect TqpDesignerState::ObjectArea(TqpView *v) const
         return qpIsCrossBand(v->FrameTyp) ? QRect(v->Left - kTabRoom, -m, v->Width + kTabRoom + 2 * m, sheetH + 2 * m)
                                           : QRect(-m, v->Top - kTabRoom, sheetW + 2 * m, v->Height + kTabRoom + 2 * m);
     }
-    const QRect area(QPoint(std::min(v->Left, v->Left + v->Width), std::min(v->Top, v->Top + v->Height)),
-                     QPoint(std::max(v->Left, v->Left + v->Width), std::max(v->Top, v->Top + v->Height)));
-    return area.adjusted(-m, -m, m + 1, m + 1);
+    return qpViewRect(v).adjusted(-m, -m, m + 1, m + 1);
 }
 
 QRect TqpDesignerState::SelectionArea() const

@@ -48,6 +48,9 @@ extern QList<QByteArray> qpDesignerClipboard;
 
 enum TqpSelectionType : quint8 { ssBand = 1, ssMemo = 2, ssOther = 4, ssMultiple = 8, ssClipboardFull = 16 };
 
+// The rectangle an object covers, edges included, whatever the signs of its size.
+QRect qpViewRect(const TqpView *v);
+
 // The canvas area that stands for the whole page when repainting.
 inline const QRect qpWholePage(-1000000, -1000000, 2000000, 2000000);
 

@@ -294,6 +294,8 @@ private slots:
         QTest::addColumn<int>("cursor");
         QTest::addColumn<QRect>("expected");
         QTest::newRow("right edge") << QPoint(140, 110) << QPoint(160, 110) << int(dcWE) << QRect(100, 100, 60, 20);
+        QTest::newRow("right edge, grabbed just outside") << QPoint(143, 110) << QPoint(163, 110) << int(dcWE)
+                                                          << QRect(100, 100, 60, 20);
         QTest::newRow("left edge") << QPoint(100, 110) << QPoint(92, 110) << int(dcWE) << QRect(92, 100, 48, 20);
         QTest::newRow("bottom edge") << QPoint(120, 120) << QPoint(120, 132) << int(dcNS) << QRect(100, 100, 40, 32);
         QTest::newRow("top right") << QPoint(140, 100) << QPoint(148, 92) << int(dcNESW) << QRect(100, 92, 48, 28);
@@ -662,6 +664,22 @@ private slots:
         QCOMPARE(fixed->Top, 100);
         QCOMPARE(free->Top, 101);
         QCOMPARE(state->UndoBuffer.At(0).Objects.size(), size_t(1));
+    }
+
+    void undoOfDeleteBringsBackOnlyWhatWasDeleted()
+    {
+        TqpMemoView *kept = memo(QStringLiteral("Kept"), {100, 100, 40, 20});
+        memo(QStringLiteral("Gone"), {200, 100, 40, 20});
+        kept->Restrictions = rsNoDelete;
+        state->SelectAll();
+        QTest::keyClick(canvas, Qt::Key_Delete);
+        QCOMPARE(page()->Items.size(), 1);
+        QCOMPARE(page()->Items.first()->Name, QStringLiteral("Kept"));
+        state->Undo(state->UndoBuffer);
+        QStringList names;
+        for (TqpView *v : std::as_const(page()->Items))
+            names << v->Name;
+        QCOMPARE(names, (QStringList{"Kept", "Gone"}));
     }
 
     void degenerateObjectsCanBeSelectedAndDeleted_data()
