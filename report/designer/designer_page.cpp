@@ -294,7 +294,8 @@ void TqpDesignerPage::MDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifi
 {
     TqpPage *page = State->Page();
     m_ctrlAtPress = mods & Qt::ControlModifier;
-    if (!page)
+    // Only the left and right buttons act; a release ends only their presses.
+    if (!page || (button != Qt::LeftButton && button != Qt::RightButton))
         return;
     if (button == Qt::RightButton && m_rubber) {
         setOverlay(ovNone);

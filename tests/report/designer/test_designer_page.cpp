@@ -666,6 +666,31 @@ private slots:
         QCOMPARE(state->UndoBuffer.At(0).Objects.size(), size_t(1));
     }
 
+    void propertyChangeThroughTheDesignerIsUndone()
+    {
+        TqpMemoView *v = memo(QStringLiteral("M"), {100, 100, 40, 20});
+        click(QPoint(120, 110));
+        state->BeforeChange();
+        v->Memo = QStringList{QStringLiteral("yeni")};
+        v->FillColor = 0xFF;
+        state->AfterChange();
+        QVERIFY(state->GetModified());
+        state->Undo(state->UndoBuffer);
+        auto *back = static_cast<TqpMemoView *>(page()->Items.first());
+        QCOMPARE(back->Memo, QStringList{QStringLiteral("M")});
+        QCOMPARE(back->FillColor, quint32(clNone));
+        state->Undo(state->RedoBuffer);
+        QCOMPARE(back->Memo, QStringList{QStringLiteral("yeni")});
+        // A middle press changes nothing and leaves the marks shown.
+        QTest::mousePress(canvas, Qt::MiddleButton, {}, QPoint(300, 300));
+        QTest::mouseRelease(canvas, Qt::MiddleButton, {}, QPoint(300, 300));
+        QCOMPARE(state->SelCount(), 0); // the undo reset the selection
+        click(QPoint(120, 110));
+        QTest::mousePress(canvas, Qt::MiddleButton, {}, QPoint(300, 300));
+        QTest::mouseRelease(canvas, Qt::MiddleButton, {}, QPoint(300, 300));
+        QCOMPARE(state->SelCount(), 1);
+    }
+
     void undoOfDeleteBringsBackOnlyWhatWasDeleted()
     {
         TqpMemoView *kept = memo(QStringLiteral("Kept"), {100, 100, 40, 20});
