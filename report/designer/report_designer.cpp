@@ -1,0 +1,4 @@
+#include "report/designer/report_designer.h"
+
+TqpReportDesignerClass qpDesignerClass;
+TqpReportDesigner *qpDesigner = nullptr;
