@@ -431,3 +431,16 @@ void TqpReport::InternalOnEnterRect(QStringList &lines, TqpView *view)
     if (OnBeforePrint)
         OnBeforePrint(lines, view);
 }
+
+void TqpReport::InternalOnExportData(TqpView *view)
+{
+    if (ExportFilter)
+        ExportFilter->OnData(view->Left, view->Top, view);
+}
+
+void TqpReport::InternalOnExportText(const TRect &drawRect, int x, TqpView *view, int frameTyp, const QString &line,
+                                     int y)
+{
+    if (ExportFilter)
+        ExportFilter->OnText(drawRect, x, y, line, frameTyp, view);
+}

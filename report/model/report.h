@@ -24,6 +24,7 @@
 
 class TqpDataset;
 class TqpEMFPages;
+class TqpExportFilter;
 class TqpPreview;
 class TDataSet;
 class TField;
@@ -103,6 +104,16 @@ public:
     virtual void DeCompress(QIODevice &source, QIODevice &destination) {}
 };
 extern TqpCompressor *qpCompressor;
+
+// What the objects of a replayed page hand to the export filter of the
+// running export: each whole object, and each output line of a text object.
+// The export library's filters implement it.
+class TqpExportTarget {
+public:
+    virtual ~TqpExportTarget() = default;
+    virtual void OnData(int x, int y, TqpView *view) = 0;
+    virtual void OnText(const TRect &drawRect, int x, int y, const QString &text, int frameTyp, TqpView *view) = 0;
+};
 
 class TqpReport : public QObject, public TqpReportBase {
     Q_OBJECT
@@ -244,6 +255,15 @@ public:
     // page; false, after an error box, when that printer cannot be used.
     bool ChangePrinter(int oldIndex, int newIndex);
 
+    // Export (defined with the export filters): the filter's options, then
+    // every chosen prepared page replayed through it into the file, which is
+    // written under a temporary name and put in place only when complete.
+    // False when the export was called off (OnBeforeExport, the option
+    // dialog, the progress window's cancel); errors raise EqpError.
+    bool ExportTo(TqpExportFilter *filter, const QString &fileName);
+    // The filter of the running export; none otherwise.
+    TqpExportTarget *ExportFilter = nullptr;
+
     // The window's stored form.
     QByteArray ReportForm();
     void SetReportForm(const QByteArray &bytes);
@@ -275,6 +295,9 @@ public:
     void GetIntrpFunction(const QString &name, const Variant &p1, const Variant &p2, const Variant &p3,
                           Variant &value);
     void InternalOnEnterRect(QStringList &lines, TqpView *view) override;
+    void InternalOnExportData(TqpView *view) override;
+    void InternalOnExportText(const TRect &drawRect, int x, TqpView *view, int frameTyp, const QString &line,
+                              int y) override;
     bool HasOnBeforePrint() const override { return bool(OnBeforePrint); }
     bool CountingPass() const override { return DoublePassReport && !FinalPass; }
     void Terminate() override { Terminated = true; }
