@@ -10,7 +10,6 @@
 #include <QTemporaryFile>
 #include <QUrl>
 #include <algorithm>
-#include <cstdio>
 #include <xlsxwriter.h>
 
 size_t qHash(const TQpExcel::Style &s, size_t seed)
@@ -301,10 +300,10 @@ void TQpExcel::InsertPicture(const QImage &image, double width, double height)
                                  height * 96.0 / 72.0 / picture.height()});
 }
 
-bool TQpExcel::SaveAs(const QString &fileName, QString *error)
+bool TQpExcel::Save(QIODevice &out, QString *error) const
 {
-    const QFileInfo target(fileName);
-    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    // The library writes files only: the workbook is made in a temporary one.
+    QTemporaryFile temp(QDir(QDir::tempPath()).filePath(QStringLiteral("qpexcel.XXXXXX.xlsx")));
     if (!temp.open()) {
         *error = temp.errorString();
         return false;
@@ -312,17 +311,24 @@ bool TQpExcel::SaveAs(const QString &fileName, QString *error)
     temp.close();
     if (!writeWorkbook(temp.fileName(), error))
         return false;
-    // rename() replaces the old file in one step, so it is either the old
-    // workbook or the whole new one.
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
+    if (!temp.open()) {
+        *error = temp.errorString();
         return false;
     }
-    temp.setAutoRemove(false);
-    QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (m_visible)
-        UiSeam::OpenUrl(QUrl::fromLocalFile(target.absoluteFilePath()));
+    while (!temp.atEnd()) {
+        const QByteArray chunk = temp.read(1 << 20);
+        if (out.write(chunk) != chunk.size()) {
+            *error = out.errorString();
+            return false;
+        }
+    }
     return true;
+}
+
+void TQpExcel::Show(const QString &fileName) const
+{
+    if (m_visible)
+        UiSeam::OpenUrl(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
 }
 
 bool TQpExcel::writeWorkbook(const QString &fileName, QString *error) const

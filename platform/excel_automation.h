@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QIODevice>
 #include <QImage>
 #include <QList>
 #include <QSet>
@@ -48,7 +49,7 @@ public:
     // Starts a new workbook with one sheet whose cells wrap their text.
     void OpenExcel();
     bool IsOpen() const { return m_open; }
-    // With true the saved workbook is handed to the desktop's program for it.
+    // With true the saved workbook is shown (Show).
     void SetVisible(bool visible);
     bool Visible() const { return m_visible; }
 
@@ -96,10 +97,12 @@ public:
     // `width` by `height` points.
     void InsertPicture(const QImage &image, double width, double height);
 
-    // Writes the workbook to a temporary file next to `fileName` and
-    // replaces the file with it only when everything was written, so a
-    // failure keeps the old file. Returns false with the reason in `error`.
-    bool SaveAs(const QString &fileName, QString *error);
+    // Writes the workbook into `out`; false with the reason in `error`,
+    // and then nothing is written.
+    bool Save(QIODevice &out, QString *error) const;
+    // Hands the saved workbook to the desktop's program for it when the
+    // workbook is visible.
+    void Show(const QString &fileName) const;
     // Drops the workbook.
     void Quit();
 
