@@ -23,7 +23,7 @@ namespace {
 // Excel's longest cell text.
 constexpr qsizetype kMaxCellText = 32767;
 // Date-time values count days from 30 December 1899, as the spreadsheet's do.
-const QDateTime kEpoch(QDate(1899, 12, 30), QTime(0, 0));
+const QDateTime kEpoch(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
 
 lxw_color_t rgbOf(quint32 bgr) { return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF); }
 
@@ -144,7 +144,9 @@ void TQpExcel::restyle(int c0, int r0, int c1, int r1, Change change)
 void TQpExcel::SetCell(int column, int row, const QVariant &value)
 {
     if (value.typeId() == QMetaType::QDateTime) {
-        cell(column, row).Value = double(kEpoch.msecsTo(value.toDateTime())) / 86400000.0;
+        // Calendar days and clock time as shown, whatever the local zone's offsets.
+        const QDateTime shown = value.toDateTime();
+        cell(column, row).Value = double(kEpoch.msecsTo(QDateTime(shown.date(), shown.time(), Qt::UTC))) / 86400000.0;
         return;
     }
     if (value.typeId() == QMetaType::QString && value.toString().size() > kMaxCellText) {
