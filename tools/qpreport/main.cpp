@@ -5,7 +5,6 @@
 #include "dump.h"
 #include "member_session.h"
 #include "member_templates.h"
-#include "pdf_output.h"
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
 #include "report/core/variant.h"
@@ -14,6 +13,11 @@
 #include "report/expr/parser.h"
 #include "report/engine/prepared_pages.h"
 #include "report/expr/variables.h"
+#include "report/export/ole_excel_export.h"
+#include "report/export/pdf_export.h"
+#include "report/export/rtf_export.h"
+#include "report/export/text_export.h"
+#include "report/output/page_list.h"
 #include "report/model/model_globals.h"
 #include "report/model/report.h"
 #include "report/output/printer.h"
@@ -163,15 +167,63 @@ int cmdPrepare(const QStringList &args)
     return 0;
 }
 
+// Writes the prepared report in a registered export format, without
+// option dialogs.
+int exportPrepared(const QString &input, const QString &format, const QString &pages, const QString &output)
+{
+    EngineSession engine;
+    // Every filter registers its format; the command offers what is registered.
+    TqpTextExport text;
+    TqpRtfAdvExport rtf;
+    TqpPdfExport pdf;
+    TqpOLEExcelExport excel;
+    TqpExportFilter *filter = qpFindExportFilter(format);
+    if (!filter) {
+        QStringList formats;
+        for (const TqpFilterEntry &e : std::as_const(qpFilters))
+            formats << e.Mask.mid(2);
+        return fail(QStringLiteral("unknown format %1; formats: %2").arg(format, formats.join(QLatin1String(", "))));
+    }
+    TqpReport report;
+    report.ShowProgress = false;
+    report.LoadPreparedReport(input);
+    const int count = report.GetEMFPages().GetCount();
+    const TqpPageList chosen = TqpPageList::Parse(pages, count);
+    if (!chosen.All && chosen.Pages.isEmpty())
+        return fail(QStringLiteral("--pages %1 chooses none of the %2 pages").arg(pages).arg(count));
+    filter->ShowDialog = false;
+    filter->PageRange = pages;
+    report.ExportTo(filter, output);
+    return 0;
+}
+
+int cmdExport(const QStringList &args)
+{
+    QString format, pages, output;
+    bool ok = !args.isEmpty() && !args[0].startsWith(QLatin1Char('-'));
+    for (qsizetype i = 1; ok && i < args.size(); i += 2) {
+        ok = i + 1 < args.size();
+        if (!ok)
+            break;
+        if (args[i] == QLatin1String("--format"))
+            format = args[i + 1];
+        else if (args[i] == QLatin1String("--pages"))
+            pages = args[i + 1];
+        else if (args[i] == QLatin1String("-o"))
+            output = args[i + 1];
+        else
+            ok = false;
+    }
+    if (!ok || format.isEmpty() || output.isEmpty())
+        return fail(QStringLiteral("usage: qpreport export IN.qpp --format FORMAT [--pages LIST] -o FILE"));
+    return exportPrepared(args[0], format, pages, output);
+}
+
 int cmdPdf(const QStringList &args)
 {
     if (args.size() != 3 || args[1] != QLatin1String("-o"))
         return fail(QStringLiteral("usage: qpreport pdf IN.qpp -o OUT.pdf"));
-    EngineSession engine;
-    TqpReport report;
-    report.LoadPreparedReport(args[0]);
-    qpWritePdf(report.GetEMFPages(), args[2]);
-    return 0;
+    return exportPrepared(args[0], QStringLiteral("pdf"), QString(), args[2]);
 }
 
 struct Command {
@@ -179,10 +231,11 @@ struct Command {
     int (*run)(const QStringList &args);
 };
 
-// Further subcommands (prepare, export, qp3) join this table.
+// Further subcommands (qp3) join this table.
 constexpr Command kCommands[] = {
     {"calc", cmdCalc},
     {"dump", cmdDump},
+    {"export", cmdExport},
     {"pdf", cmdPdf},
     {"prepare", cmdPrepare},
     {"templates", cmdTemplates},

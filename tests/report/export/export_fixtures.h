@@ -8,6 +8,8 @@
 #include "report/model/report.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QTextDocument>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -53,4 +55,17 @@ inline QByteArray fileBytes(const QString &name)
 {
     QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// unrtf's reading of an RTF file as plain text. Its HTML output keeps every
+// character of the Turkish code page, its text output does not.
+inline QString unrtf(const QString &fileName)
+{
+    QProcess p;
+    p.start(QStringLiteral("unrtf"), {QStringLiteral("--html"), fileName});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QStringLiteral("unrtf failed: ") + QString::fromLocal8Bit(p.readAllStandardError());
+    QTextDocument doc;
+    doc.setHtml(QString::fromUtf8(p.readAllStandardOutput()));
+    return doc.toPlainText();
 }

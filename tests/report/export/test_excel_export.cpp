@@ -3,13 +3,11 @@
 // read back with openpyxl.
 
 #include "export_fixtures.h"
+#include "export_tests.h"
 #include "ole_excel_export.h"
 #include "report/core/exceptions.h"
 #include "report/core/string_table.h"
-#include "report/expr/expr_globals.h"
 #include "report/model/line_view.h"
-#include "report/model/model_globals.h"
-#include "report/output/printer.h"
 #include "scripted_ui.h"
 #include "xlsx_reader.h"
 
@@ -57,20 +55,7 @@ class TestExcelExport : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(dir.isValid());
-        qpPrinterStartup();
-        qpInitModelGlobals();
-        qpInitExpressionGlobals();
-    }
-
-    void cleanupTestCase()
-    {
-        qpDoneExpressionGlobals();
-        qpDoneModelGlobals();
-        qpPrinterShutdown();
-    }
+    void initTestCase() { QVERIFY(dir.isValid()); }
 
     void registersAsWorkbook()
     {
@@ -475,5 +460,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestExcelExport)
+EXPORT_TEST(TestExcelExport)
 #include "test_excel_export.moc"

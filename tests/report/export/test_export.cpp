@@ -5,9 +5,7 @@
 #include "export_filter.h"
 #include "export_fixtures.h"
 #include "report/core/exceptions.h"
-#include "report/expr/expr_globals.h"
-#include "report/model/model_globals.h"
-#include "report/output/printer.h"
+#include "export_tests.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -74,20 +72,7 @@ class TestExport : public QObject {
     QString path(const QString &name) const { return dir.filePath(name); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(dir.isValid());
-        qpPrinterStartup();
-        qpInitModelGlobals();
-        qpInitExpressionGlobals();
-    }
-
-    void cleanupTestCase()
-    {
-        qpDoneExpressionGlobals();
-        qpDoneModelGlobals();
-        qpPrinterShutdown();
-    }
+    void initTestCase() { QVERIFY(dir.isValid()); }
 
     void registrationOncePerClassInOrder()
     {
@@ -299,5 +284,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestExport)
+EXPORT_TEST(TestExport)
 #include "test_export.moc"
