@@ -5,9 +5,9 @@
 
 #include "engine_scope.h"
 #include "member_generator.h"
+#include "member_list_template.h"
 #include "member_session.h"
 #include "member_store.h"
-#include "member_templates.h"
 #include "report/engine/prepared_pages.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/memo_view.h"
@@ -24,31 +24,6 @@
 namespace {
 
 double ms(QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
-
-// The shipped list has six columns; two more make the eight of the figure.
-void writeTemplate(const QString &file)
-{
-    TqpReport report;
-    CurReport = &report;
-    qpBuildMemberList(report);
-    report.DoublePassReport = false;
-    TqpPage *page = report.Pages.GetPages(0);
-    // A second line in the data band: birth place and province.
-    for (TqpView *v : std::as_const(page->Items))
-        if (v->Name == QLatin1String("MasterData1"))
-            v->Height = 38;
-    int left = 100;
-    for (const char *name : {"Dyeri", "Vilayet"}) {
-        auto *memo = new TqpMemoView;
-        memo->Name = QString::fromLatin1(name);
-        memo->Memo = {QStringLiteral("[Table1.\"%1\"]").arg(QLatin1String(name))};
-        memo->SetBounds(left, 149, 190, 18);
-        left += 200;
-        page->Items.append(memo);
-    }
-    report.SaveToFile(file);
-    CurReport = nullptr;
-}
 
 void run(int members, const QString &templateFile)
 {
@@ -88,7 +63,7 @@ int main(int argc, char **argv)
     const EngineScope engine(argc, argv);
     QTemporaryDir dir;
     const QString templateFile = QDir(dir.path()).filePath(QStringLiteral("liste.qpf"));
-    writeTemplate(templateFile);
+    writeMemberListTemplate(templateFile);
     std::printf("target: 10000 members in at most 2000 ms and 300 MB\n");
     run(10000, templateFile);
     run(100000, templateFile);

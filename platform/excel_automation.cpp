@@ -126,18 +126,18 @@ TQpExcel::Cell &TQpExcel::cell(int column, int row) { return m_cells[key(column,
 template <typename Change>
 void TQpExcel::restyle(int c0, int r0, int c1, int r1, Change change)
 {
-    // Cells of a range mostly share one style: each old style is changed once.
-    QHash<int, int> changed;
+    // Cells of a range mostly share one style: the last change is reused.
+    int lastOld = -1, lastNew = -1;
     for (int r = r0; r <= r1; ++r)
         for (int c = c0; c <= c1; ++c) {
             Cell &target = cell(c, r);
-            auto done = changed.constFind(target.StyleId);
-            if (done == changed.cend()) {
-                Style style = m_styles[size_t(target.StyleId)];
+            if (target.StyleId != lastOld) {
+                lastOld = target.StyleId;
+                Style style = m_styles[size_t(lastOld)];
                 change(style);
-                done = changed.insert(target.StyleId, styleId(style));
+                lastNew = styleId(style);
             }
-            target.StyleId = done.value();
+            target.StyleId = lastNew;
         }
 }
 
@@ -410,7 +410,13 @@ bool TQpExcel::writeWorkbook(const QString &fileName, QString *error) const
     for (const Range &r : m_merges)
         check(worksheet_merge_range(sheet, lxw_row_t(r.r0 - 1), lxw_col_t(r.c0 - 1), lxw_row_t(r.r1 - 1),
                                     lxw_col_t(r.c1 - 1), "", nullptr));
-    for (const auto &[k, c] : m_cells) {
+    std::vector<quint64> keys;
+    keys.reserve(m_cells.size());
+    for (const auto &entry : m_cells)
+        keys.push_back(entry.first);
+    std::sort(keys.begin(), keys.end());
+    for (const quint64 k : keys) {
+        const Cell &c = m_cells.at(k);
         const auto row = lxw_row_t((k >> 16) - 1);
         const auto column = lxw_col_t((k & 0xFFFF) - 1);
         lxw_format *f = c.StyleId ? formatOf(c.StyleId) : formatOf(0);

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QVariant>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 // Horizontal and vertical alignment codes as the spreadsheet's automation knows them.
@@ -150,7 +151,7 @@ private:
     Range m_range;
     std::vector<Style> m_styles;
     QHash<Style, int> m_styleIds;
-    std::map<quint64, Cell> m_cells; // by row, then column
+    std::unordered_map<quint64, Cell> m_cells; // sorted by row, then column when saved
     std::map<int, double> m_columnWidths, m_rowHeights;
     std::vector<Range> m_merges;
     QSet<quint64> m_merged; // every cell of a merged range

@@ -77,6 +77,9 @@ public:
     virtual void OnEndDoc() {}
     virtual void OnBeginPage() {}
     virtual void OnEndPage() {}
+    // Off for a filter that draws whole pages itself (OnEndPage with
+    // PageIndex): the page's objects are then not replayed one by one.
+    virtual bool ReplaysObjects() const { return true; }
     void OnData(int x, int y, TqpView *view) override {}
     void OnText(const TRect &drawRect, int x, int y, const QString &text, int frameTyp, TqpView *view) override {}
 

@@ -20,6 +20,8 @@ public:
     void OnBeginDoc() override;
     void OnEndDoc() override;
     void OnEndPage() override;
+    // Pages are drawn whole, as on paper.
+    bool ReplaysObjects() const override { return false; }
 
 private:
     std::unique_ptr<QPdfWriter> m_writer;

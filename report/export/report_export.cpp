@@ -41,7 +41,8 @@ public:
                 continue;
             m_filter.PageIndex = i;
             m_filter.OnBeginPage();
-            pages.ExportData(i);
+            if (m_filter.ReplaysObjects())
+                pages.ExportData(i);
             progress(i + 1, pages.GetCount());
             letEventsThrough();
             m_filter.OnEndPage();

@@ -27,6 +27,8 @@ public:
     // Raised on the end of this page (1-based), to stand for an error in
     // the middle of an export.
     int failOnPage = 0;
+    bool replays = true;
+    bool ReplaysObjects() const override { return replays; }
 
     int ShowModal() override
     {
@@ -142,6 +144,16 @@ private slots:
         QCOMPARE(report->ExportFilter, nullptr);
         QCOMPARE(filter.Stream, nullptr);
         QCOMPARE(filter.Report, nullptr);
+    }
+
+    void wholePagesWithoutReplay()
+    {
+        auto report = numberedReport(2);
+        TraceFilter filter;
+        filter.replays = false;
+        QVERIFY(report->ExportTo(&filter, path(QStringLiteral("pages.trc"))));
+        QCOMPARE(filter.calls,
+                 (QStringList{"ShowModal", "BeginDoc", "BeginPage 1", "EndPage 1", "BeginPage 2", "EndPage 2", "EndDoc"}));
     }
 
     void pageRange_data()
