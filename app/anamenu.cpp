@@ -9,6 +9,7 @@
 #include "member_store.h"
 #include "modal_seam.h"
 #include "passw_form.h"
+#include "report/export/export_ui.h"
 #include "progress_form.h"
 #include "report/core/exceptions.h"
 #include "report/expr/expr_globals.h"
@@ -253,6 +254,7 @@ void StartUp(TApplication &app, const QString &folder)
     qpPrinterStartup();
     qpInstallReportUi();
     qpInstallProgressForm();
+    qpInstallExportUi();
     app.CreateForm(AnaMenu1);
     app.CreateForm(UyeKayitForm1);
     app.CreateForm(UyeListForm1);

@@ -5,6 +5,10 @@
 #include "data_source.h"
 #include "report/core/code_page.h"
 #include "report/core/exceptions.h"
+#include "report/export/ole_excel_export.h"
+#include "report/export/pdf_export.h"
+#include "report/export/rtf_export.h"
+#include "report/export/text_export.h"
 #include "report/expr/report_dataset.h"
 #include "report/model/report.h"
 #include "forms.h"
@@ -100,6 +104,14 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     qpReport1->PreviewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
     qpReport1->InitialZoom = pzDefault;
     qpReport1->RebuildPrinter = false;
+    qpOLEExcelExport1 = new TqpOLEExcelExport(this);
+    qpOLEExcelExport1->setObjectName(QStringLiteral("qpOLEExcelExport1"));
+    qpTextExport1 = new TqpTextExport(this);
+    qpTextExport1->setObjectName(QStringLiteral("qpTextExport1"));
+    qpRtfAdvExport1 = new TqpRtfAdvExport(this);
+    qpRtfAdvExport1->setObjectName(QStringLiteral("qpRtfAdvExport1"));
+    qpPdfExport1 = new TqpPdfExport(this);
+    qpPdfExport1->setObjectName(QStringLiteral("qpPdfExport1"));
     ui->DBGrid1->setColumns({{QStringLiteral("Yil"), QString(), 61},
                              {QStringLiteral("OdemeTarihi"), QString(), 72},
                              {QStringLiteral("Aidat"), QString(), 90},

@@ -14,6 +14,10 @@ class TField;
 class TTable;
 class TqpDBDataSet;
 class TqpReport;
+class TqpOLEExcelExport;
+class TqpPdfExport;
+class TqpRtfAdvExport;
+class TqpTextExport;
 namespace Ui {
 class TUyeKayitForm1;
 }
@@ -34,6 +38,12 @@ public:
     TqpDBDataSet *qpDBDataSet1;
     // The member's dues for templates; a print opens Table2 and closes it again.
     TqpDBDataSet *qpDBDataSet2;
+    // The export filters: while they exist the preview's save dialog offers
+    // their formats, in this order.
+    TqpOLEExcelExport *qpOLEExcelExport1;
+    TqpTextExport *qpTextExport1;
+    TqpRtfAdvExport *qpRtfAdvExport1;
+    TqpPdfExport *qpPdfExport1;
 
     // Binds the three place look-up lists to the place windows' data sources,
     // which exist only once those windows have been created.

@@ -4,14 +4,22 @@
 
 #include "export_fixtures.h"
 #include "export_tests.h"
+#include "export_ui.h"
 #include "ole_excel_export.h"
+#include "ole_excel_set.h"
+#include "report/output/preview_form.h"
 #include "report/core/exceptions.h"
 #include "report/core/string_table.h"
 #include "report/model/line_view.h"
 #include "scripted_ui.h"
 #include "xlsx_reader.h"
 
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
 #include <QJsonArray>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -441,6 +449,84 @@ private slots:
         QVERIFY(!QFileInfo::exists(name));
     }
 
+    // The option dialog: filled from the filter, the presets, read back.
+    void optionDialog()
+    {
+        TqpOLEExcelExport filter;
+        filter.CellsFontName = false;
+        filter.OpenExcelAfterExport = true;
+        filter.ScaleX = 1.5;
+        filter.PageRange = QStringLiteral("2");
+        TqpOLEExcelSet form;
+        form.Fill(filter);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Export to Excel"));
+        QCOMPARE(form.GroupBox3->title(), QStringLiteral(" Quality settings "));
+        QVERIFY(!form.CB_FontName->isChecked());
+        QVERIFY(form.CB_FontSize->isChecked());
+        QVERIFY(form.CB_OpenExcel->isChecked());
+        QCOMPARE(form.E_ScaleX->text(), QStringLiteral("150"));
+        QCOMPARE(form.E_Range->text(), QStringLiteral("2"));
+
+        form.FasterButton->click();
+        const QList<QCheckBox *> boxes = {form.CB_Merged,   form.CB_Align,      form.CB_FillColor, form.CB_Borders,
+                                          form.CB_WrapWords, form.CB_FontName,  form.CB_FontSize,  form.CB_FontStyle,
+                                          form.CB_FontColor, form.CB_PageBreaks, form.CB_Pictures};
+        QStringList ticked;
+        for (QCheckBox *b : boxes)
+            if (b->isChecked())
+                ticked << b->text();
+        QCOMPARE(ticked, QStringList({"Merged", "Words wrap", "Page breaks"}));
+        QVERIFY(form.CB_OpenExcel->isChecked()); // the presets leave it alone
+        form.E_ScaleY->setText(QStringLiteral("80"));
+        form.ReadBack(filter);
+        QVERIFY(filter.CellsMerged && filter.CellsWrapWords && filter.PageBreaks);
+        QVERIFY(!filter.CellsAlign && !filter.CellsFillColor && !filter.CellsBorders && !filter.CellsFontName);
+        QVERIFY(!filter.CellsFontSize && !filter.CellsFontStyle && !filter.CellsFontColor && !filter.ExportPictures);
+        QCOMPARE(filter.ScaleY, 0.8);
+
+        form.BetterButton->click();
+        for (QCheckBox *b : boxes)
+            QVERIFY(b->isChecked());
+        form.E_ScaleX->setText(QStringLiteral("yüz"));
+        QVERIFY_THROWS_EXCEPTION(EConvertError, form.ReadBack(filter));
+    }
+
+    // As an operator does it: the preview's save dialog offers the workbook
+    // type, the option dialog follows, the workbook holds the pages chosen.
+    void savedFromThePreview()
+    {
+        qpInstallExportUi();
+        TScriptedUi ui;
+        auto report = numberedReport(3);
+        TqpOLEExcelExport excel;
+        TqpPreviewForm form;
+        form.Connect(report.get());
+        form.InitButtons();
+        form.show();
+        const QString type = QStringLiteral("Excel file OLE (*.xlsx)");
+        QStringList types;
+        ui.modalActions << [&](QDialog *d) {
+            auto *dialog = static_cast<QFileDialog *>(d);
+            types = dialog->nameFilters();
+            dialog->selectNameFilter(type);
+            dialog->setDirectory(dir.path());
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("liste"));
+            static_cast<QDialog *>(dialog)->accept();
+        };
+        ui.modalActions << [](QDialog *d) {
+            auto *options = qobject_cast<TqpOLEExcelSet *>(d);
+            QVERIFY(options);
+            options->E_Range->setText(QStringLiteral("2-3"));
+            options->OkButton->click();
+        };
+        form.SaveBtnClick();
+        QVERIFY(types.contains(type));
+        const QJsonObject book = qpReadXlsx(path(QStringLiteral("liste.xlsx")));
+        QCOMPARE(qpXlsxCell(book, "A1")["v"].toString(), QStringLiteral("Sayfa 2"));
+        QCOMPARE(qpXlsxCell(book, "A3")["v"].toString(), QStringLiteral("Sayfa 3"));
+        QCOMPARE(form.PageCount(), 3);
+    }
+
     // Open after export: the saved workbook goes to the desktop, and the
     // owner's own handler still hears of the export.
     void openAfterExport()
@@ -461,4 +547,5 @@ private slots:
 };
 
 EXPORT_TEST(TestExcelExport)
+
 #include "test_excel_export.moc"
