@@ -85,6 +85,7 @@ void TQpExcel::Quit()
     m_pageBreaks.clear();
     std::fill(std::begin(m_margins), std::end(m_margins), -1.0);
     m_orientation = xlPortrait;
+    m_paper = 0;
 }
 
 void TQpExcel::SetVisible(bool visible)
@@ -458,6 +459,8 @@ bool TQpExcel::writeWorkbook(const QString &fileName, QString *error) const
     if (m_margins[0] >= 0)
         worksheet_set_margins(sheet, m_margins[0] / 72.0, m_margins[1] / 72.0, m_margins[2] / 72.0,
                               m_margins[3] / 72.0);
+    if (m_paper > 0 && m_paper < 256)
+        worksheet_set_paper(sheet, uint8_t(m_paper));
     if (m_orientation == xlLandscape)
         worksheet_set_landscape(sheet);
     else

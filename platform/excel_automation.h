@@ -77,6 +77,9 @@ public:
     bool MergeCells();
     // Margins in points.
     void SetPageMargin(double left, double right, double top, double bottom, int orientation);
+    // The paper by the platform's paper number (9 A4), which the spreadsheet
+    // shares; 0 and custom sizes (256) leave the printer's default.
+    void SetPaperSize(int paper) { m_paper = paper; }
     // A manual page break above the row.
     void SetPageBreak(int row);
 
@@ -159,4 +162,5 @@ private:
     QList<int> m_pageBreaks;
     double m_margins[4] = {-1, -1, -1, -1}; // left, right, top, bottom; -1 the default
     int m_orientation = xlPortrait;
+    int m_paper = 0;
 };

@@ -243,6 +243,7 @@ void TqpOLEExcelExport::buildSheet()
         m_excel.SetPageMargin(page.Margins.Left / 4.0, page.Margins.Right / 4.0, page.Margins.Top / 4.0,
                               page.Margins.Bottom / 4.0,
                               page.Orientation == poLandscape ? xlLandscape : xlPortrait);
+        m_excel.SetPaperSize(page.PaperSize);
     }
     if (Report)
         Report->Terminated = false;

@@ -41,7 +41,7 @@ TqpOLEExcelSet::TqpOLEExcelSet(QWidget *parent) : TqpRtfExpSet(parent)
     GroupBox3->setGeometry(240, 4, 319, 172);
 
     const auto box = [this](int id, const char *name, int slot) {
-        auto *b = named(new QCheckBox(qpLoadStr(id), GroupBox3), name, {12 + 153 * (slot / 6), 22 + 22 * (slot % 6), 145, 17});
+        auto *b = named(new QCheckBox(qpLoadStr(id), GroupBox3), name, {12 + 153 * (slot / 6), 20 + 20 * (slot % 6), 145, 17});
         b->setChecked(true);
         return b;
     };
@@ -54,10 +54,10 @@ TqpOLEExcelSet::TqpOLEExcelSet(QWidget *parent) : TqpRtfExpSet(parent)
     CB_FontSize = box(kMsgFontSize, "CB_FontSize", 6);
     CB_FontStyle = box(kMsgFontStyle, "CB_FontStyle", 7);
     CB_FontColor = box(kMsgFontColor, "CB_FontColor", 8);
-    CB_PageBreaks->setGeometry(12 + 153, 22 + 22 * 3, 145, 17);
-    CB_Pictures->setGeometry(12 + 153, 22 + 22 * 4, 145, 17);
-    BetterButton = named(new QPushButton(qpLoadStr(kMsgBetter), GroupBox3), "BetterButton", {12, 140, 90, 24});
-    FasterButton = named(new QPushButton(qpLoadStr(kMsgFaster), GroupBox3), "FasterButton", {110, 140, 90, 24});
+    CB_PageBreaks->setGeometry(12 + 153, 20 + 20 * 3, 145, 17);
+    CB_Pictures->setGeometry(12 + 153, 20 + 20 * 4, 145, 17);
+    BetterButton = named(new QPushButton(qpLoadStr(kMsgBetter), GroupBox3), "BetterButton", {12, 142, 90, 24});
+    FasterButton = named(new QPushButton(qpLoadStr(kMsgFaster), GroupBox3), "FasterButton", {110, 142, 90, 24});
     CB_OpenExcel = named(new QCheckBox(qpLoadStr(kMsgOpenExcel), this), "CB_OpenExcel", {252, 184, 300, 17});
 
     connect(BetterButton, &QPushButton::clicked, this, [this] {

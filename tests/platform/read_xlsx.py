@@ -82,6 +82,7 @@ def main():
         "margins": [sheet.page_margins.left, sheet.page_margins.right, sheet.page_margins.top,
                     sheet.page_margins.bottom],
         "orientation": sheet.page_setup.orientation,
+        "paper": int(sheet.page_setup.paperSize or 0),
         "max_row": sheet.max_row,
         "max_col": sheet.max_column,
     }

@@ -186,6 +186,7 @@ private slots:
         excel.SetPageBreak(9);
         excel.SetPageBreak(5);
         excel.SetPageMargin(72, 36, 18, 9, xlLandscape);
+        excel.SetPaperSize(9);
         QImage image(30, 15, QImage::Format_RGB32);
         image.fill(Qt::red);
         excel.SetRange(2, 3, 1, 1);
@@ -203,6 +204,7 @@ private slots:
         QCOMPARE(strings(book["breaks"]), QStringList({"4", "8"}));
         QCOMPARE(strings(book["margins"]), QStringList({"1", "0.5", "0.25", "0.125"}));
         QCOMPARE(book["orientation"].toString(), QStringLiteral("landscape"));
+        QCOMPARE(book["paper"].toInt(), 9);
         const QJsonArray pictures = book["pictures"].toArray();
         QCOMPARE(pictures.size(), 1);
         QCOMPARE(pictures[0]["col"].toInt(), 2);

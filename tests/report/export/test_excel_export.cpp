@@ -309,6 +309,9 @@ private slots:
         QCOMPARE(qpXlsxCell(book, "A5")["v"].toString(), QStringLiteral("Sayfa 3"));
         // Stored after the last row of each page.
         QCOMPARE(strings(book["breaks"]), QStringList({"1", "3", "5"}));
+        // The paper of the last page.
+        QCOMPARE(book["paper"].toInt(), 9);
+        QCOMPARE(book["orientation"].toString(), QStringLiteral("portrait"));
 
         filter.PageRange = QStringLiteral("2");
         const QJsonObject second = exported(*report, filter, QStringLiteral("page2.xlsx"));
