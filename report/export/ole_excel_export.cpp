@@ -219,14 +219,9 @@ void TqpOLEExcelExport::buildSheet()
     const int columns = m_layout.ColumnCount(), rows = m_layout.RowCount();
     if (columns > TQpExcel::MaxColumns || rows > TQpExcel::MaxRows)
         throw EqpError(qpLoadStr(qpMsgExcelTooLarge).arg(columns).arg(rows));
-    // By top, then left, then the length of the text; equal ones keep the
-    // order they were printed in.
+    // Equal ones keep the order they were printed in.
     std::stable_sort(m_items.begin(), m_items.end(), [](const Item &a, const Item &b) {
-        if (a.Top != b.Top)
-            return a.Top < b.Top;
-        if (a.Left != b.Left)
-            return a.Left < b.Left;
-        return a.Text.size() < b.Text.size();
+        return qpPlacedBefore(a.Top, a.Left, a.Text.size(), b.Top, b.Left, b.Text.size());
     });
     m_cells.clear();
     m_cells.reserve(m_items.size());
