@@ -2,6 +2,8 @@
 // What the option dialogs of the export filters share: a fixed size, the
 // place in the middle of the screen, and the OK and cancel buttons.
 
+#include "modal_seam.h"
+
 #include <QDialog>
 #include <QRect>
 
@@ -31,3 +33,14 @@ protected:
 
 // mrOk when the dialog was closed with OK, else mrCancel.
 int qpModalResult(int dialogCode);
+
+// Shows an option dialog filled from the filter and takes the options back
+// whatever its result, which it returns (mrOk or mrCancel).
+template <class Form, class Filter> int qpRunOptionDialog(Filter &filter)
+{
+    Form form;
+    form.Fill(filter);
+    const int result = UiSeam::ShowModal(&form);
+    form.ReadBack(filter);
+    return qpModalResult(result);
+}

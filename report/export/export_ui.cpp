@@ -28,11 +28,15 @@ void offerFilters()
 void qpInstallExportUi()
 {
     qpExportDialogs.insert(QStringLiteral("TqpTextExport"),
-                           [](TqpExportFilter *f) { return TqpTXTExportForm::Run(*static_cast<TqpTextExport *>(f)); });
+                           [](TqpExportFilter *f) {
+                               return qpRunOptionDialog<TqpTXTExportForm>(*static_cast<TqpTextExport *>(f));
+                           });
     qpExportDialogs.insert(QStringLiteral("TqpRtfAdvExport"),
-                           [](TqpExportFilter *f) { return TqpRtfExpSet::Run(*static_cast<TqpRtfAdvExport *>(f)); });
+                           [](TqpExportFilter *f) {
+                               return qpRunOptionDialog<TqpRtfExpSet>(*static_cast<TqpRtfAdvExport *>(f));
+                           });
     qpExportDialogs.insert(QStringLiteral("TqpOLEExcelExport"), [](TqpExportFilter *f) {
-        return TqpOLEExcelSet::Run(*static_cast<TqpOLEExcelExport *>(f));
+        return qpRunOptionDialog<TqpOLEExcelSet>(*static_cast<TqpOLEExcelExport *>(f));
     });
     qpFiltersChanged = offerFilters;
     offerFilters();

@@ -1,6 +1,5 @@
 #include "ole_excel_set.h"
 
-#include "modal_seam.h"
 #include "ole_excel_export.h"
 #include "report/core/conversions.h"
 #include "report/core/string_table.h"
@@ -103,13 +102,4 @@ void TqpOLEExcelSet::ReadBack(TqpOLEExcelExport &filter) const
     filter.ScaleY = qpStrToInt(E_ScaleY->text()) / 100.0;
     filter.TopMargin = qpTextToFloat(E_TMargin->text());
     filter.LeftMargin = qpTextToFloat(E_LMargin->text());
-}
-
-int TqpOLEExcelSet::Run(TqpOLEExcelExport &filter)
-{
-    TqpOLEExcelSet form;
-    form.Fill(filter);
-    const int result = UiSeam::ShowModal(&form);
-    form.ReadBack(filter);
-    return qpModalResult(result);
 }

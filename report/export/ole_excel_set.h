@@ -20,9 +20,6 @@ public:
         *CB_FontStyle, *CB_FontColor, *CB_OpenExcel;
     QPushButton *BetterButton, *FasterButton;
 
-    // Shows the dialog with the filter's options and takes them back,
-    // whatever the result, which it returns (mrOk or mrCancel).
-    static int Run(TqpOLEExcelExport &filter);
     void Fill(const TqpOLEExcelExport &filter);
     void ReadBack(TqpOLEExcelExport &filter) const;
 

@@ -17,11 +17,14 @@
 namespace {
 
 enum : int { kMsgDescription = 54870 };
-// Twips per report unit, and per tenth of a millimetre of paper.
-constexpr double kTwipsPerUnit = 15.05;
-constexpr double kTwipsPerPaperUnit = 5.67;
-// Hundredths of a millimetre per bitmap pixel, for the picture's size.
-constexpr double kPictureUnit = 26.46875;
+// Twips per report unit (5/18 mm) and per tenth of a millimetre of paper:
+// both from the same millimetre, so objects sit on the sheet where the
+// preview shows them.
+constexpr double kTwipsPerUnit = 1440.0 * 5 / 18 / 25.4;
+constexpr double kTwipsPerPaperUnit = 1440.0 / 254;
+// Hundredths of a millimetre per bitmap pixel (one report unit), for the
+// picture's size.
+constexpr double kPictureUnit = 500.0 / 18;
 constexpr int kBmpFileHeader = 14;
 constexpr int kTableLineLimit = 254;
 const QByteArray kCrLf("\r\n");
@@ -123,7 +126,7 @@ void TqpRtfAdvExport::OnData(int x, int y, TqpView *view)
             return;
         m_rows.push_back({false, memo->Left, memo->Top, memo->Width, memo->Height, memoText(memo->Memo),
                           memo->Font.Name, memo->Font.Size, memo->Font.Style, memo->Font.Color, memo->FillColor,
-                          memo->FrameTyp, memo->Alignment});
+                          memo->FrameTyp, memo->Alignment, memo->GapX});
         return;
     }
     if (auto *rich = dynamic_cast<TqpRichView *>(view)) {
@@ -135,6 +138,7 @@ void TqpRtfAdvExport::OnData(int x, int y, TqpView *view)
         row.height = rich->Height;
         row.text = rich->RichEdit.Text();
         row.frameTyp = rich->FrameTyp;
+        row.gapX = rich->GapX;
         m_rows.push_back(row);
         return;
     }
@@ -182,7 +186,7 @@ void TqpRtfAdvExport::OnEndPage()
 void TqpRtfAdvExport::writePicture(const Picture &p)
 {
     QByteArray &b = m_body;
-    b += "\\pard\\phmrg\\posx" + num(qpRound(p.left * ScaleX * kTwipsPerUnit)) + "\\posy" + twips(p.top) +
+    b += "\\pard\\phpg\\pvpg\\posx" + num(qpRound(p.left * ScaleX * kTwipsPerUnit)) + "\\posy" + twips(p.top) +
          "\\absh" + twips(p.height) + "\\absw" + twips(p.width) + "{\\pict\\wmetafile8\\picw" +
          num(qpRound(p.width * kPictureUnit)) + "\\pich" + num(qpRound(p.height * kPictureUnit)) +
          " \\picbmp\\picbpp4" + kCrLf;
@@ -205,18 +209,19 @@ void TqpRtfAdvExport::writePicture(const Picture &p)
 
 void TqpRtfAdvExport::writeRow(const Row &r)
 {
-    const QByteArray h = num(qpRound(r.height * ScaleY * kTwipsPerUnit));
-    const QByteArray w = num(qpRound(r.width * ScaleX * kTwipsPerUnit));
-    QByteArray row = "\\trowd\\posx" + num(qpRound(r.left * ScaleX * kTwipsPerUnit)) + "\\posy" +
-                     num(qpRound(r.top * ScaleY * kTwipsPerUnit)) + "\\absw" + w + "\\absh" + h + "\\trgaph5\\trrh" +
-                     h;
+    // A frame at the object's place on the page: readers lay such frames
+    // out where they are told, which they do not do for table rows.
+    QByteArray row = "\\pard\\phpg\\pvpg\\posx" + num(qpRound(r.left * ScaleX * kTwipsPerUnit)) + "\\posy" +
+                     num(qpRound(r.top * ScaleY * kTwipsPerUnit)) + "\\absw" +
+                     num(qpRound(r.width * ScaleX * kTwipsPerUnit)) + "\\absh-" +
+                     num(qpRound(r.height * ScaleY * kTwipsPerUnit));
     QByteArray font;
     if (!r.rich) {
         const quint32 color = r.fontColor == 0xFFFFFF ? 0 : r.fontColor;
         const int f = fontIndex(r.fontName);
         const int c = colorIndex(color);
         if (qint32(r.fillColor) % 0x1000000 != 0xFFFFFF)
-            row += "\\clcbpat" + num(colorIndex(r.fillColor));
+            row += "\\cbpat" + num(colorIndex(r.fillColor));
         font = "\\f" + num(f) + "\\fs" + num(r.fontSize * 2);
         if (r.fontStyle == fsItalic)
             font += "\\i";
@@ -227,30 +232,30 @@ void TqpRtfAdvExport::writeRow(const Row &r)
         font += "\\cf" + num(c) + ' ';
     }
     if (r.frameTyp & qpftLeft)
-        row += "\\clbrdrl\\brdrw15\\brdrs";
+        row += "\\brdrl\\brdrw15\\brdrs";
     if (r.frameTyp & qpftRight)
-        row += "\\clbrdrr\\brdrw15\\brdrs";
+        row += "\\brdrr\\brdrw15\\brdrs";
     if (r.frameTyp & qpftTop)
-        row += "\\clbrdrt\\brdrw15\\brdrs";
+        row += "\\brdrt\\brdrw15\\brdrs";
     if (r.frameTyp & qpftBottom)
-        row += "\\clbrdrb\\brdrw15\\brdrs";
-    row += "\\cellx" + w;
-    if (!r.rich) {
-        const int a = r.alignment;
-        if (a & 0x01)
-            row += "\\qr";
-        if (a & 0x02)
-            row += "\\qc";
-        if (a & 0x04)
-            row += "\\clvertalt";
-        if (a & 0x08)
-            row += "\\clvertalc";
-        if (a & 0x10)
-            row += "\\clvertalb";
-        if (!(a & 0x1F))
-            row += "\\ql";
+        row += "\\brdrb\\brdrw15\\brdrs";
+    // The object's gap between its edges and the text.
+    const QByteArray gap = num(qpRound(r.gapX * ScaleX * kTwipsPerUnit));
+    row += "\\li" + gap + "\\ri" + gap;
+    switch (r.rich ? 0 : r.alignment & qptaJustify) {
+    case qptaRight:
+        row += "\\qr";
+        break;
+    case qptaCenter:
+        row += "\\qc";
+        break;
+    case qptaJustify:
+        row += "\\qj";
+        break;
+    default:
+        row += "\\ql";
     }
-    m_body += row + '{' + font + EscapeText(r.text) + "}\\cell\\pard\\intbl\\intbl\\row\\pard";
+    m_body += row + '{' + font + EscapeText(r.text) + "}\\par\\pard";
 }
 
 void TqpRtfAdvExport::writeTable(const QByteArray &start, const QList<QByteArray> &entries)

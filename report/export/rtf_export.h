@@ -1,8 +1,9 @@
 #pragma once
 // TqpRtfAdvExport: the pages as a Rich Text Format document. Every text
-// object becomes a one-cell table row at its place on the page, a rich-text
-// object such a row with its plain text, and every other object (pictures,
-// lines, shapes) a bitmap embedded at its place.
+// object becomes a frame at its place on the page with its font, fill and
+// frame lines, a rich-text object such a frame with its plain text, and
+// every other object (pictures, lines, shapes) a bitmap embedded in a frame
+// at its place. Places are taken from the sheet's top-left corner.
 
 #include "export_filter.h"
 
@@ -48,7 +49,7 @@ private:
         QString fontName;
         int fontSize = 0, fontStyle = 0;
         quint32 fontColor = 0, fillColor = 0;
-        int frameTyp = 0, alignment = 0;
+        int frameTyp = 0, alignment = 0, gapX = 0;
     };
     // An object drawn on a bitmap.
     struct Picture {

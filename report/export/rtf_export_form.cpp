@@ -1,6 +1,5 @@
 #include "rtf_export_form.h"
 
-#include "modal_seam.h"
 #include "report/core/conversions.h"
 #include "report/core/string_table.h"
 #include "rtf_export.h"
@@ -80,13 +79,4 @@ void TqpRtfExpSet::ReadBack(TqpRtfAdvExport &filter) const
     filter.LeftMargin = qpTextToFloat(E_LMargin->text());
     filter.PageBreaks = CB_PageBreaks->isChecked();
     filter.ExportPictures = CB_Pictures->isChecked();
-}
-
-int TqpRtfExpSet::Run(TqpRtfAdvExport &filter)
-{
-    TqpRtfExpSet form;
-    form.Fill(filter);
-    const int result = UiSeam::ShowModal(&form);
-    form.ReadBack(filter);
-    return qpModalResult(result);
 }

@@ -22,9 +22,6 @@ public:
     QLineEdit *E_TMargin, *E_LMargin, *E_ScaleX, *E_ScaleY, *E_Range;
     QCheckBox *CB_PageBreaks, *CB_Pictures;
 
-    // Shows the dialog with the filter's options and takes them back,
-    // whatever the result, which it returns (mrOk or mrCancel).
-    static int Run(TqpRtfAdvExport &filter);
     void Fill(const TqpRtfAdvExport &filter);
     void ReadBack(TqpRtfAdvExport &filter) const;
 };

@@ -1,6 +1,5 @@
 #include "text_export_form.h"
 
-#include "modal_seam.h"
 #include "report/core/conversions.h"
 #include "report/core/exceptions.h"
 #include "report/core/string_table.h"
@@ -51,7 +50,19 @@ TqpTXTExportForm::TqpTXTExportForm(QWidget *parent) : TqpExportOptionsDialog(QSi
     E1 = named(new QLineEdit(GroupBox1), "E1", {108, 125, 40, 21});
     Label3 = named(new QLabel(QStringLiteral("Y"), GroupBox1), "Label3", {154, 128, 10, 16});
     E2 = named(new QLineEdit(GroupBox1), "E2", {166, 125, 40, 21});
-    placeButtons({64, 174, 75, 25}, {146, 174, 75, 25});
+    // The stored layout is 229 pixels wide; where the font needs more room
+    // for a box's text the dialog grows rather than cut the text.
+    int right = 0;
+    for (QCheckBox *cb : {CB1, CB2, CB3, CB4, CB5})
+        right = std::max(right, cb->x() + cb->sizeHint().width());
+    const int extra = std::max(0, right + 8 - GroupBox1->width());
+    if (extra > 0) {
+        setFixedSize(width() + extra, height());
+        GroupBox1->resize(GroupBox1->width() + extra, GroupBox1->height());
+        for (QCheckBox *cb : {CB1, CB2, CB3, CB4, CB5})
+            cb->resize(cb->width() + extra, cb->height());
+    }
+    placeButtons({64 + extra, 174, 75, 25}, {146 + extra, 174, 75, 25});
     connect(CB3, &QCheckBox::toggled, CB4, &QWidget::setEnabled);
 }
 
@@ -76,13 +87,4 @@ void TqpTXTExportForm::ReadBack(TqpTextExport &filter) const
     filter.ExportFrames = CB3->isChecked();
     filter.UsePseudographic = CB4->isChecked();
     filter.PageBreaks = CB5->isChecked();
-}
-
-int TqpTXTExportForm::Run(TqpTextExport &filter)
-{
-    TqpTXTExportForm form;
-    form.Fill(filter);
-    const int result = UiSeam::ShowModal(&form);
-    form.ReadBack(filter);
-    return qpModalResult(result);
 }

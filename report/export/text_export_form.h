@@ -22,9 +22,6 @@ public:
     QLabel *Label1, *Label2, *Label3;
     QLineEdit *E1, *E2; // ScaleX, ScaleY
 
-    // Shows the dialog with the filter's options and takes them back,
-    // whatever the result, which it returns (mrOk or mrCancel).
-    static int Run(TqpTextExport &filter);
     void Fill(const TqpTextExport &filter);
     void ReadBack(TqpTextExport &filter) const;
 };

@@ -6,8 +6,10 @@
 #include "export_fixtures.h"
 #include "report/core/exceptions.h"
 #include "export_tests.h"
+#include "report/model/report.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -154,6 +156,54 @@ private slots:
         QVERIFY(report->ExportTo(&filter, path(QStringLiteral("pages.trc"))));
         QCOMPARE(filter.calls,
                  (QStringList{"ShowModal", "BeginDoc", "BeginPage 1", "EndPage 1", "BeginPage 2", "EndPage 2", "EndDoc"}));
+    }
+
+    void progressWindowAndItsCancel()
+    {
+        // The progress window's part is played here: it runs the work at
+        // once and keeps the labels; its cancel button acts on page 2.
+        QStringList labels;
+        QList<int> closed;
+        TqpReport *running = nullptr;
+        int cancelOn = 0;
+        const auto restore = qScopeGuard([saved = qpProgressUi] { qpProgressUi = saved; });
+        qpProgressUi.ShowModal = [&](TqpReport *report, const QString &caption, const QString &, const QString &label,
+                                     const std::function<void()> &work) {
+            labels << caption << label;
+            running = report;
+            work();
+            return closed.isEmpty() ? 0 : closed.last();
+        };
+        qpProgressUi.SetLabel = [&](const QString &, const QString &label) {
+            labels << label;
+            if (labels.size() - 2 == cancelOn)
+                running->Terminated = true;
+        };
+        qpProgressUi.Close = [&](int result) { closed << result; };
+
+        auto report = numberedReport(3);
+        report->ShowProgress = true;
+        report->Title = QStringLiteral("Üye Listesi");
+        TraceFilter filter;
+        const QString name = path(QStringLiteral("progress.trc"));
+        QVERIFY(report->ExportTo(&filter, name));
+        QCOMPARE(labels, (QStringList{"Rapor hazırlanıyor - Üye Listesi", "İşlem gören sayfa :  1",
+                                      "İşlem gören sayfa :  1 from 3", "İşlem gören sayfa :  2 from 3",
+                                      "İşlem gören sayfa :  3 from 3"}));
+        QCOMPARE(closed, QList<int>{mrOk});
+
+        // Cancelled on page 2: no end of the document, and the file of the
+        // first export stays as it was.
+        const QByteArray first = fileBytes(name);
+        labels.clear();
+        closed.clear();
+        cancelOn = 2;
+        filter.calls.clear();
+        QVERIFY(!report->ExportTo(&filter, name));
+        QCOMPARE(closed, QList<int>{mrCancel});
+        QVERIFY(!filter.calls.contains(QStringLiteral("EndDoc")));
+        QVERIFY(!filter.calls.contains(QStringLiteral("BeginPage 3")));
+        QCOMPARE(fileBytes(name), first);
     }
 
     void pageRange_data()

@@ -18,7 +18,7 @@
 namespace {
 
 const QByteArray kHeader = "{\\rtf1\\ansi\\ansicpg1254\r\n"
-                           "\\paperw11907\\paperh16840\\margl0\\margr0\\margt600\\margb600\r\n";
+                           "\\paperw11906\\paperh16838\\margl0\\margr0\\margt600\\margb600\r\n";
 
 // The "Total" text of a bold Arial 10 at (20, 40), 100 by 18 units.
 std::unique_ptr<TqpMemoView> total()
@@ -64,8 +64,8 @@ private slots:
                  kHeader + "{\\fonttbl{\\f0\\fcharset162 Arial;}}\r\n"
                            "{\\colortbl;\\red0\\green0\\blue0;}\r\n"
                            "\\margtsxn0 \r\n"
-                           "\\par \\trowd\\posx301\\posy602\\absw1505\\absh271\\trgaph5\\trrh271\\cellx1505\\ql"
-                           "{\\f0\\fs20\\b\\cf1 Total}\\cell\\pard\\intbl\\intbl\\row\\pard"
+                           "\\par \\pard\\phpg\\pvpg\\posx315\\posy630\\absw1575\\absh-283\\li31\\ri31\\ql"
+                           "{\\f0\\fs20\\b\\cf1 Total}\\par\\pard"
                            "\\pard\r\n"
                            "\\par}");
     }
@@ -81,31 +81,30 @@ private slots:
         QTest::addColumn<QByteArray>("colors");
         const QByteArray black = "\\red0\\green0\\blue0;";
         QTest::newRow("bold italic has no style") << int(fsBold | fsItalic) << 0u << 0x1FFFFFFFu << 0 << 0
-                                                  << QByteArray("\\cellx1505\\ql{\\f0\\fs20\\cf1 Total}") << black;
+                                                  << QByteArray("\\li31\\ri31\\ql{\\f0\\fs20\\cf1 Total}") << black;
         QTest::newRow("italic") << int(fsItalic) << 0u << 0x1FFFFFFFu << 0 << 0
-                                << QByteArray("\\cellx1505\\ql{\\f0\\fs20\\i\\cf1 Total}") << black;
+                                << QByteArray("\\li31\\ri31\\ql{\\f0\\fs20\\i\\cf1 Total}") << black;
         QTest::newRow("underline") << int(fsUnderline) << 0u << 0x1FFFFFFFu << 0 << 0
-                                   << QByteArray("\\cellx1505\\ql{\\f0\\fs20\\ul\\cf1 Total}") << black;
+                                   << QByteArray("\\li31\\ri31\\ql{\\f0\\fs20\\ul\\cf1 Total}") << black;
         QTest::newRow("white text as black") << 0 << 0xFFFFFFu << 0x1FFFFFFFu << 0 << 0
-                                             << QByteArray("\\cellx1505\\ql{\\f0\\fs20\\cf1 Total}") << black;
+                                             << QByteArray("\\li31\\ri31\\ql{\\f0\\fs20\\cf1 Total}") << black;
         QTest::newRow("white fill gives no shading") << 0 << 0xFFu << 0xFFFFFFu << 0 << 0
-                                                     << QByteArray("\\cellx1505\\ql{\\f0\\fs20\\cf1 Total}")
+                                                     << QByteArray("\\li31\\ri31\\ql{\\f0\\fs20\\cf1 Total}")
                                                      << QByteArray("\\red255\\green0\\blue0;");
         QTest::newRow("fill after the font colour")
-            << 0 << 0xFF0000u << 0x00FF00u << 0 << 0
-            << QByteArray("\\clcbpat2\\cellx1505\\ql{\\f0\\fs20\\cf1 Total}")
+            << 0 << 0xFF0000u << 0x00FF00u << 0 << 0 << QByteArray("\\cbpat2\\li31\\ri31\\ql{\\f0\\fs20\\cf1 Total}")
             << QByteArray("\\red0\\green0\\blue255;\\red0\\green255\\blue0;");
         QTest::newRow("borders left right top bottom")
             << 0 << 0u << 0x1FFFFFFFu << 15 << 0
-            << QByteArray("\\clbrdrl\\brdrw15\\brdrs\\clbrdrr\\brdrw15\\brdrs\\clbrdrt\\brdrw15\\brdrs"
-                          "\\clbrdrb\\brdrw15\\brdrs\\cellx1505\\ql{\\f0\\fs20\\cf1 Total}")
+            << QByteArray("\\brdrl\\brdrw15\\brdrs\\brdrr\\brdrw15\\brdrs\\brdrt\\brdrw15\\brdrs"
+                          "\\brdrb\\brdrw15\\brdrs\\li31\\ri31\\ql{\\f0\\fs20\\cf1 Total}")
             << black;
         QTest::newRow("right") << 0 << 0u << 0x1FFFFFFFu << 0 << 1
-                               << QByteArray("\\cellx1505\\qr{\\f0\\fs20\\cf1 Total}") << black;
+                               << QByteArray("\\li31\\ri31\\qr{\\f0\\fs20\\cf1 Total}") << black;
         QTest::newRow("justified") << 0 << 0u << 0x1FFFFFFFu << 0 << 3
-                                   << QByteArray("\\cellx1505\\qr\\qc{\\f0\\fs20\\cf1 Total}") << black;
+                                   << QByteArray("\\li31\\ri31\\qj{\\f0\\fs20\\cf1 Total}") << black;
         QTest::newRow("centre, middle") << 0 << 0u << 0x1FFFFFFFu << 0 << 10
-                                        << QByteArray("\\cellx1505\\qc\\clvertalc{\\f0\\fs20\\cf1 Total}") << black;
+                                        << QByteArray("\\li31\\ri31\\qc{\\f0\\fs20\\cf1 Total}") << black;
     }
 
     void rowVariants()
@@ -125,8 +124,7 @@ private slots:
         memo->Alignment = alignment;
         TqpRtfAdvExport filter;
         const QByteArray doc = onePage({memo.get()}, filter);
-        QVERIFY2(doc.contains("\\trowd\\posx301\\posy602\\absw1505\\absh271\\trgaph5\\trrh271" + row +
-                              "\\cell\\pard\\intbl\\intbl\\row\\pard"),
+        QVERIFY2(doc.contains("\\pard\\phpg\\pvpg\\posx315\\posy630\\absw1575\\absh-283" + row + "\\par\\pard"),
                  doc.constData());
         QVERIFY2(doc.contains("{\\colortbl;" + colors + "}\r\n"), doc.constData());
     }
@@ -135,9 +133,9 @@ private slots:
     {
         auto empty = memoAt(20, 40, 100, 18, QString());
         TqpRtfAdvExport filter;
-        QVERIFY(!onePage({empty.get()}, filter).contains("\\trowd"));
+        QVERIFY(!onePage({empty.get()}, filter).contains("\\posx"));
         empty->FrameTyp = qpftBottom;
-        QVERIFY(onePage({empty.get()}, filter).contains("\\clbrdrb\\brdrw15\\brdrs\\cellx1505\\ql{\\f0\\fs20\\cf1 }"));
+        QVERIFY(onePage({empty.get()}, filter).contains("\\absh-283\\brdrb\\brdrw15\\brdrs\\li31\\ri31\\ql{\\f0\\fs20\\cf1 }"));
     }
 
     void rowsInPageOrder()
@@ -164,11 +162,11 @@ private slots:
         filter.ScaleX = 0.5;
         filter.ScaleY = 2;
         const QByteArray doc = onePage({memo.get(), line.get()}, filter);
-        // Rows scale in both directions; pictures move with ScaleX only.
-        QVERIFY2(doc.contains("\\trowd\\posx150\\posy1204\\absw752\\absh542\\trgaph5\\trrh542\\cellx752"),
+        // Texts scale in both directions; pictures move with ScaleX only.
+        QVERIFY2(doc.contains("\\pard\\phpg\\pvpg\\posx157\\posy1260\\absw787\\absh-567\\li16\\ri16\\ql{"),
                  doc.constData());
-        QVERIFY2(doc.contains("\\pard\\phmrg\\posx752\\posy3010\\absh0\\absw4515{\\pict\\wmetafile8\\picw7941\\pich0"
-                              " \\picbmp\\picbpp4\r\n"),
+        QVERIFY2(doc.contains("\\pard\\phpg\\pvpg\\posx787\\posy3150\\absh0\\absw4724{\\pict\\wmetafile8\\picw8333"
+                              "\\pich0 \\picbmp\\picbpp4\r\n"),
                  doc.constData());
     }
 
@@ -181,11 +179,10 @@ private slots:
         const QByteArray doc = onePage({line.get()}, filter);
         const qsizetype start = doc.indexOf("{\\pict");
         QVERIFY(start > 0);
-        QVERIFY(doc.contains("\\pard\\phmrg\\posx150\\posy301\\absh0\\absw602{\\pict\\wmetafile8\\picw1059\\pich0"
-                             " \\picbmp\\picbpp4\r\n"));
+        QVERIFY(doc.contains("\\pard\\phpg\\pvpg\\posx157\\posy315\\absh0\\absw630{\\pict\\wmetafile8\\picw1111"
+                             "\\pich0 \\picbmp\\picbpp4\r\n"));
         const QList<QByteArray> lines = doc.mid(start).split('\n');
-        // 150.5 twips went to the even neighbour. The metafile wraps a
-        // bitmap of 41 by 1 pixels.
+        // The metafile wraps a bitmap of 41 by 1 pixels.
         const QByteArray wmf = lines.at(1).trimmed();
         QVERIFY2(wmf.startsWith("010009000003"), wmf.constData());
         QByteArray hex;
@@ -229,9 +226,8 @@ private slots:
         rich->RichEdit.LoadFromBytes("{\\rtf1\\ansi\\ansicpg1254{\\fonttbl{\\f0 Arial;}}\\f0\\b Kal\\'fdn\\b0  sat\\'fdr\\par ikinci}");
         TqpRtfAdvExport filter;
         const QByteArray doc = onePage({rich.get()}, filter);
-        QVERIFY2(doc.contains("\\par \\trowd\\posx301\\posy602\\absw1505\\absh542\\trgaph5\\trrh542"
-                              "\\clbrdrt\\brdrw15\\brdrs\\cellx1505{Kal\\'fdn sat\\'fdr\\line ikinci}"
-                              "\\cell\\pard\\intbl\\intbl\\row\\pard"),
+        QVERIFY2(doc.contains("\\par \\pard\\phpg\\pvpg\\posx315\\posy630\\absw1575\\absh-567"
+                              "\\brdrt\\brdrw15\\brdrs\\li31\\ri31\\ql{Kal\\'fdn sat\\'fdr\\line ikinci}\\par\\pard"),
                  doc.constData());
     }
 
