@@ -303,7 +303,7 @@ void TQpExcel::InsertPicture(const QImage &image, double width, double height)
                                  height * 96.0 / 72.0 / picture.height()});
 }
 
-bool TQpExcel::Save(QIODevice &out, QString *error) const
+bool TQpExcel::Save(QIODevice &out, QString *error)
 {
     // The library writes files only: the workbook is made in a temporary one.
     QTemporaryFile temp(QDir(QDir::tempPath()).filePath(QStringLiteral("qpexcel.XXXXXX.xlsx")));
@@ -334,7 +334,7 @@ void TQpExcel::Show(const QString &fileName) const
         UiSeam::OpenUrl(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
 }
 
-bool TQpExcel::writeWorkbook(const QString &fileName, QString *error) const
+bool TQpExcel::writeWorkbook(const QString &fileName, QString *error)
 {
     lxw_workbook_options options{};
     const QByteArray tempDir = QFile::encodeName(QDir::tempPath());
@@ -417,7 +417,9 @@ bool TQpExcel::writeWorkbook(const QString &fileName, QString *error) const
         keys.push_back(entry.first);
     std::sort(keys.begin(), keys.end());
     for (const quint64 k : keys) {
-        const Cell &c = m_cells.at(k);
+        const auto found = m_cells.find(k);
+        const Cell c = std::move(found->second);
+        m_cells.erase(found);
         const auto row = lxw_row_t((k >> 16) - 1);
         const auto column = lxw_col_t((k & 0xFFFF) - 1);
         lxw_format *f = c.StyleId ? formatOf(c.StyleId) : formatOf(0);

@@ -102,8 +102,9 @@ public:
     void InsertPicture(const QImage &image, double width, double height);
 
     // Writes the workbook into `out`; false with the reason in `error`,
-    // and then nothing is written.
-    bool Save(QIODevice &out, QString *error) const;
+    // and then nothing is written. The cells go as they are written (the
+    // library keeps its own copy), so a large sheet is not held twice.
+    bool Save(QIODevice &out, QString *error);
     // Hands the saved workbook to the desktop's program for it when the
     // workbook is visible.
     void Show(const QString &fileName) const;
@@ -147,7 +148,7 @@ private:
     void restyle(int c0, int r0, int c1, int r1, Change change);
     template <typename Change>
     void restyleRange(Change change) { restyle(m_range.c0, m_range.r0, m_range.c1, m_range.r1, change); }
-    bool writeWorkbook(const QString &fileName, QString *error) const;
+    bool writeWorkbook(const QString &fileName, QString *error);
 
     bool m_open = false;
     bool m_visible = false;

@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -219,15 +220,19 @@ void TqpOLEExcelExport::buildSheet()
     const int columns = m_layout.ColumnCount(), rows = m_layout.RowCount();
     if (columns > TQpExcel::MaxColumns || rows > TQpExcel::MaxRows)
         throw EqpError(qpLoadStr(qpMsgExcelTooLarge).arg(columns).arg(rows));
-    // Equal ones keep the order they were printed in.
-    std::stable_sort(m_items.begin(), m_items.end(), [](const Item &a, const Item &b) {
+    // Placed in order, equal ones as they were printed; the objects stay
+    // where they are, only their indices are sorted.
+    std::vector<int> order(m_items.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int i, int j) {
+        const Item &a = m_items[size_t(i)], &b = m_items[size_t(j)];
         return qpPlacedBefore(a.Top, a.Left, a.Text.size(), b.Top, b.Left, b.Text.size());
     });
     m_cells.clear();
-    m_cells.reserve(m_items.size());
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        const Item &item = m_items[i];
-        m_cells.push_back(m_layout.Place(int(i), item.Left, item.Top, item.Width, item.Height));
+    m_cells.reserve(order.size());
+    for (const int i : order) {
+        const Item &item = m_items[size_t(i)];
+        m_cells.push_back(m_layout.Place(i, item.Left, item.Top, item.Width, item.Height));
     }
     progress(qpMsgExcelWait, QString());
 

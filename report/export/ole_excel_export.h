@@ -72,7 +72,8 @@ public:
         quint32 FillColor = 0;
         QImage Picture;
     };
-    // What the last export collected, for looking at after it.
+    // What the last export collected, for looking at after it: the objects
+    // as printed, and their cells in the order they were placed.
     const TqpExcelLayout &Layout() const { return m_layout; }
     const std::vector<Item> &Items() const { return m_items; }
     const std::vector<TObjPos> &Cells() const { return m_cells; }
