@@ -157,12 +157,6 @@ void TQpExcel::SetCell(int column, int row, const QVariant &value)
     cell(column, row).Value = value;
 }
 
-QString TQpExcel::GetCell(int column, int row) const
-{
-    const auto found = m_cells.find(key(column, row));
-    return found == m_cells.end() ? QString() : found->second.Value.toString();
-}
-
 void TQpExcel::SetColSize(int column, double width) { m_columnWidths[column] = width; }
 
 void TQpExcel::SetRowSize(int row, double height) { m_rowHeights[row] = std::min(height, MaxRowHeight); }
@@ -253,24 +247,6 @@ void TQpExcel::SetCellFrame(int bits)
         edge(r.c0, r.r0, r.c1, r.r0, xlFrameTop);
     if (bits & xlFrameBottom)
         edge(r.c0, r.r1, r.c1, r.r1, xlFrameBottom);
-}
-
-void TQpExcel::SetCellFrameInsideH()
-{
-    const Range r = m_range;
-    if (r.r1 > r.r0) {
-        restyle(r.c0, r.r0, r.c1, r.r1 - 1, [](Style &s) { s.Borders |= xlFrameBottom; });
-        restyle(r.c0, r.r0 + 1, r.c1, r.r1, [](Style &s) { s.Borders |= xlFrameTop; });
-    }
-}
-
-void TQpExcel::SetCellFrameInsideV()
-{
-    const Range r = m_range;
-    if (r.c1 > r.c0) {
-        restyle(r.c0, r.r0, r.c1 - 1, r.r1, [](Style &s) { s.Borders |= xlFrameRight; });
-        restyle(r.c0 + 1, r.r0, r.c1, r.r1, [](Style &s) { s.Borders |= xlFrameLeft; });
-    }
 }
 
 void TQpExcel::SetCellFillColor(quint32 colour)

@@ -49,7 +49,6 @@ public:
 
     // Starts a new workbook with one sheet whose cells wrap their text.
     void OpenExcel();
-    bool IsOpen() const { return m_open; }
     // With true the saved workbook is shown (Show).
     void SetVisible(bool visible);
     bool Visible() const { return m_visible; }
@@ -60,15 +59,10 @@ public:
 
     // Only a range of at least one column and one row replaces the current one.
     void SetRange(int column, int row, int columns, int rows);
-    int RangeColumn() const { return m_range.c0; }
-    int RangeRow() const { return m_range.r0; }
-    int RangeColumns() const { return m_range.c1 - m_range.c0 + 1; }
-    int RangeRows() const { return m_range.r1 - m_range.r0 + 1; }
 
     // A text, a number (double) or a date-time (QDateTime); an invalid
     // QVariant empties the cell.
     void SetCell(int column, int row, const QVariant &value);
-    QString GetCell(int column, int row) const;
 
     void SetColSize(int column, double width);      // in character widths
     void SetRowSize(int row, double height);        // in points, at most 409
@@ -92,8 +86,6 @@ public:
     void SetCellOrientation(int degrees);
     void SetCellWrap(bool wrap);
     void SetCellFrame(int bits);
-    void SetCellFrameInsideH();
-    void SetCellFrameInsideV();
     void SetCellFillColor(quint32 colour);     // 0x00BBGGRR
     // The spreadsheet's number format code of the range ("#,##0.00", "dd.mm.yyyy").
     void SetCellNumberFormat(const QString &code);

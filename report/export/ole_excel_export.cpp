@@ -98,7 +98,6 @@ void TqpOLEExcelExport::OnBeginDoc()
     m_chained = true;
     OnAfterExport = [this](const QString &fileName) { afterExport(fileName); };
     m_excel.OpenExcel();
-    m_pageCounter = 0;
     m_lastPage = -1;
     m_layout.Clear();
     m_layout.ScaleY = ScaleY;
@@ -116,11 +115,7 @@ void TqpOLEExcelExport::afterExport(const QString &fileName)
         OnAfterExport(fileName);
 }
 
-void TqpOLEExcelExport::OnBeginPage()
-{
-    ++m_pageCounter;
-    m_lastPage = PageIndex;
-}
+void TqpOLEExcelExport::OnBeginPage() { m_lastPage = PageIndex; }
 
 void TqpOLEExcelExport::OnData(int x, int y, TqpView *view)
 {

@@ -93,7 +93,6 @@ private:
     TqpExcelLayout m_layout;
     std::vector<Item> m_items;
     std::vector<TObjPos> m_cells;
-    int m_pageCounter = 0;
     int m_lastPage = -1;
     // The handler the owner set, fired after the filter's own.
     std::function<void(const QString &)> m_ownerAfterExport;
