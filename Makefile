@@ -6,7 +6,7 @@ WORKDIR ?= $(HOME)/Zelvan
 PACKAGES = build-essential cmake ninja-build ccache qt6-base-dev libqt6sql6-sqlite \
            libxlsxwriter-dev libsqlite3-dev pkg-config libjpeg62-turbo fonts-liberation fonts-dejavu-core xvfb \
            cups printer-driver-cups-pdf libcups2-dev poppler-utils qt6-translations-l10n \
-           libemf2svg-dev libwmf-dev qt6-svg-dev libxml2-utils unrtf
+           libemf2svg-dev libwmf-dev qt6-svg-dev libxml2-utils unrtf python3-openpyxl
 
 .PHONY: deps configure build run test bench clean
 

@@ -5,6 +5,7 @@
 #include "data_source.h"
 #include "report/core/code_page.h"
 #include "report/core/exceptions.h"
+#include "report/export/ole_excel_export.h"
 #include "report/export/pdf_export.h"
 #include "report/export/rtf_export.h"
 #include "report/export/text_export.h"
@@ -103,6 +104,8 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     qpReport1->PreviewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
     qpReport1->InitialZoom = pzDefault;
     qpReport1->RebuildPrinter = false;
+    qpOLEExcelExport1 = new TqpOLEExcelExport(this);
+    qpOLEExcelExport1->setObjectName(QStringLiteral("qpOLEExcelExport1"));
     qpTextExport1 = new TqpTextExport(this);
     qpTextExport1->setObjectName(QStringLiteral("qpTextExport1"));
     qpRtfAdvExport1 = new TqpRtfAdvExport(this);

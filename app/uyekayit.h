@@ -14,6 +14,7 @@ class TField;
 class TTable;
 class TqpDBDataSet;
 class TqpReport;
+class TqpOLEExcelExport;
 class TqpPdfExport;
 class TqpRtfAdvExport;
 class TqpTextExport;
@@ -39,6 +40,7 @@ public:
     TqpDBDataSet *qpDBDataSet2;
     // The export filters: while they exist the preview's save dialog offers
     // their formats, in this order.
+    TqpOLEExcelExport *qpOLEExcelExport1;
     TqpTextExport *qpTextExport1;
     TqpRtfAdvExport *qpRtfAdvExport1;
     TqpPdfExport *qpPdfExport1;

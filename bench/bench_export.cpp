@@ -9,6 +9,7 @@
 #include "member_session.h"
 #include "member_store.h"
 #include "member_list_template.h"
+#include "ole_excel_export.h"
 #include "pdf_export.h"
 #include "report/engine/prepared_pages.h"
 #include "report/model/report.h"
@@ -46,6 +47,7 @@ int exportOnce(int argc, char **argv)
     TqpTextExport text;
     TqpRtfAdvExport rtf;
     TqpPdfExport pdf;
+    TqpOLEExcelExport excel;
     TqpExportFilter *filter = qpFindExportFilter(format);
     if (!filter)
         return 1;
@@ -82,7 +84,7 @@ void run(const char *self, int members)
         pages = session.qpReport1->GetEMFPages().GetCount();
         session.qpReport1->SavePreparedReport(qpp);
     }
-    for (const char *format : {"txt", "rtf", "pdf"}) {
+    for (const char *format : {"txt", "rtf", "pdf", "xlsx"}) {
         const QString output = QDir(dir.path()).filePath(QStringLiteral("liste.") + QLatin1String(format));
         QProcess child;
         child.start(QString::fromLocal8Bit(self),

@@ -106,6 +106,15 @@ extern QList<TqpFilterEntry> qpFilters;
 // Called after every change of qpFilters (the preview's save dialog follows it).
 extern std::function<void()> qpFiltersChanged;
 
+// The order filters that place whole objects write them in: by top, then
+// left, then the length of the text.
+inline bool qpPlacedBefore(int top1, int left1, qsizetype length1, int top2, int left2, qsizetype length2)
+{
+    if (top1 != top2)
+        return top1 < top2;
+    return left1 != left2 ? left1 < left2 : length1 < length2;
+}
+
 // Adds the filter unless one of the same class is registered already.
 void qpRegisterExportFilter(TqpExportFilter *filter, const QString &description, const QString &mask);
 // Removes the filter's entry; a filter that did not get one leaves the table as it is.

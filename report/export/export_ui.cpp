@@ -1,6 +1,8 @@
 #include "export_ui.h"
 
 #include "export_filter.h"
+#include "ole_excel_export.h"
+#include "ole_excel_set.h"
 #include "preview_form.h"
 #include "rtf_export.h"
 #include "rtf_export_form.h"
@@ -33,6 +35,9 @@ void qpInstallExportUi()
                            [](TqpExportFilter *f) {
                                return qpRunOptionDialog<TqpRtfExpSet>(*static_cast<TqpRtfAdvExport *>(f));
                            });
+    qpExportDialogs.insert(QStringLiteral("TqpOLEExcelExport"), [](TqpExportFilter *f) {
+        return qpRunOptionDialog<TqpOLEExcelSet>(*static_cast<TqpOLEExcelExport *>(f));
+    });
     qpFiltersChanged = offerFilters;
     offerFilters();
 }

@@ -164,11 +164,7 @@ void TqpRtfAdvExport::OnData(int x, int y, TqpView *view)
 void TqpRtfAdvExport::OnEndPage()
 {
     std::stable_sort(m_rows.begin(), m_rows.end(), [](const Row &a, const Row &b) {
-        if (a.top != b.top)
-            return a.top < b.top;
-        if (a.left != b.left)
-            return a.left < b.left;
-        return a.text.size() < b.text.size();
+        return qpPlacedBefore(a.top, a.left, a.text.size(), b.top, b.left, b.text.size());
     });
     if (m_pageWritten && PageBreaks)
         m_body += "\\page" + kCrLf;

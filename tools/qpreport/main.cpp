@@ -14,6 +14,7 @@
 #include "report/expr/parser.h"
 #include "report/engine/prepared_pages.h"
 #include "report/expr/variables.h"
+#include "report/export/ole_excel_export.h"
 #include "report/export/pdf_export.h"
 #include "report/export/rtf_export.h"
 #include "report/export/text_export.h"
@@ -177,6 +178,7 @@ int exportPrepared(const QString &input, const QString &format, const QString &p
     TqpTextExport text;
     TqpRtfAdvExport rtf;
     TqpPdfExport pdf;
+    TqpOLEExcelExport excel;
     TqpExportFilter *filter = qpFindExportFilter(format);
     if (!filter) {
         QStringList formats;

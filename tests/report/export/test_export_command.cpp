@@ -1,9 +1,10 @@
 // `qpreport export` and `qpreport pdf` on a prepared report saved here: each
-// format read back by its own reader (pdftotext, unrtf), page lists, and the
+// format read back by its own reader (pdftotext, unrtf, openpyxl), page lists, and the
 // one-line failures that leave an earlier file alone.
 
 #include "export_fixtures.h"
 #include "export_tests.h"
+#include "xlsx_reader.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -106,6 +107,17 @@ private slots:
         QCOMPARE(txt.count('\f'), 2);
         QVERIFY(!txt.contains("Sayfa 1"));
         QVERIFY(txt.contains("\xC7\x61\xF0r\xFD \xD6zt\xFCrk")); // Windows-1254
+
+        r = qpreport({QStringLiteral("export"), qpp, QStringLiteral("--format"), QStringLiteral("xlsx"),
+                      QStringLiteral("--pages"), QStringLiteral("2-3"), QStringLiteral("-o"),
+                      path(QStringLiteral("liste.xlsx"))});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject book = qpReadXlsx(path(QStringLiteral("liste.xlsx")));
+        QStringList cells;
+        for (int row = 1; row <= book[QStringLiteral("max_row")].toInt(); ++row)
+            cells << qpXlsxCell(book, QStringLiteral("A%1").arg(row))[QStringLiteral("v")].toString();
+        cells.removeAll(QString());
+        QCOMPARE(cells, QStringList({"Çağrı Öztürk", "Sayfa 2", "İsmail Güneş", "Sayfa 3"}));
     }
 
     void pdfCommandAndPages()
@@ -130,7 +142,7 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString out = path(QStringLiteral("eski.txt"));
         QTest::newRow("unknown format") << QStringList{"export", qpp, "--format", "doc", "-o", out}
-                                        << QStringLiteral("qpreport: unknown format doc; formats: txt, rtf, pdf");
+                                        << QStringLiteral("qpreport: unknown format doc; formats: txt, rtf, pdf, xlsx");
         QTest::newRow("pages outside") << QStringList{"export", qpp, "--format", "txt", "--pages", "4-9", "-o", out}
                                        << QStringLiteral("qpreport: --pages 4-9 chooses none of the 3 pages");
         QTest::newRow("pages not a list")
