@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
+#include <cstdio>
 #include <cstring>
+#include <sys/mman.h>
 #include <stdexcept>
 #include <string>
 
@@ -26,8 +28,38 @@ int recordLength(const OldField &f)
 
 } // namespace
 
+// pxlib's writer seeks and reads the file back for every record; on a
+// file on disk that makes a large table take minutes. The files are built
+// in memory (reserved, filled as written) and saved when the table closes.
+ParadoxWriter::Buffer::Buffer()
+{
+    void *p = mmap(nullptr, kCapacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED)
+        throw std::runtime_error("no memory for a fixture table");
+    data = static_cast<char *>(p);
+    stream = fmemopen(data, kCapacity, "w+");
+    if (!stream)
+        throw std::runtime_error("fmemopen failed");
+}
+
+ParadoxWriter::Buffer::~Buffer() { munmap(data, kCapacity); }
+
+long ParadoxWriter::Buffer::size() const
+{
+    std::fflush(stream);
+    std::fseek(stream, 0, SEEK_END);
+    return std::ftell(stream);
+}
+
+void ParadoxWriter::Buffer::save(const QString &path, long bytes) const
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data, bytes) != bytes)
+        throw std::runtime_error("cannot save a fixture table");
+}
+
 ParadoxWriter::ParadoxWriter(const QString &path, const QList<OldField> &fields, int codePage)
-    : m_fields(fields), m_codePage(codePage)
+    : m_fields(fields), m_codePage(codePage), m_path(path)
 {
     PX_boot();
     m_doc = PX_new();
@@ -43,21 +75,28 @@ ParadoxWriter::ParadoxWriter(const QString &path, const QList<OldField> &fields,
         offset += defs[i].px_flen;
         blobs = blobs || fields[i].type == pxfMemoBLOb || fields[i].type == pxfGraphic || fields[i].type == pxfBLOb;
     }
-    if (PX_create_file(m_doc, defs, int(fields.size()), QFile::encodeName(path).constData(), pxfFileTypNonIndexDB) < 0)
-        throw std::runtime_error("PX_create_file failed");
+    if (PX_create_fp(m_doc, defs, int(fields.size()), m_db.stream, pxfFileTypNonIndexDB) < 0)
+        throw std::runtime_error("PX_create_fp failed");
+    PX_set_tablename(m_doc, QFileInfo(path).fileName().toLatin1().constData());
     m_doc->px_head->px_doscodepage = codePage;
     if (blobs) {
-        const QString mb = QDir(QFileInfo(path).path()).filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".mb"));
-        if (PX_set_blob_file(m_doc, QFile::encodeName(mb).constData()) < 0)
-            throw std::runtime_error("PX_set_blob_file failed");
+        m_mb = std::make_unique<Buffer>();
+        if (PX_set_blob_fp(m_doc, m_mb->stream) < 0)
+            throw std::runtime_error("PX_set_blob_fp failed");
     }
     m_record.fill('\0', offset);
 }
 
 ParadoxWriter::~ParadoxWriter()
 {
+    // pxlib closes or forgets the blob stream with the table: measured first.
+    const long mbSize = m_mb ? m_mb->size() : 0;
     PX_close(m_doc);
     PX_delete(m_doc);
+    m_db.save(m_path, m_db.size());
+    std::fclose(m_db.stream);
+    if (m_mb)
+        m_mb->save(QDir(QFileInfo(m_path).path()).filePath(QFileInfo(m_path).completeBaseName() + QStringLiteral(".mb")), mbSize);
 }
 
 int ParadoxWriter::index(const char *field) const

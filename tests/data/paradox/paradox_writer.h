@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <cstdio>
+#include <memory>
 
 struct px_doc;
 
@@ -39,11 +41,24 @@ public:
 private:
     int index(const char *field) const;
 
+    struct Buffer {
+        static constexpr size_t kCapacity = size_t(1) << 30;
+        Buffer();
+        ~Buffer();
+        long size() const;
+        void save(const QString &path, long bytes) const;
+        char *data = nullptr;
+        FILE *stream = nullptr;
+    };
+
+    Buffer m_db;
+    std::unique_ptr<Buffer> m_mb;
     px_doc *m_doc = nullptr;
     QList<OldField> m_fields;
     QList<int> m_offsets;
     QByteArray m_record;
     int m_codePage;
+    QString m_path;
 };
 
 // The five tables of the old program, in the layouts the old program used,
