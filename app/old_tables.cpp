@@ -73,15 +73,16 @@ bool OfferParadoxImport(const QString &folder)
         QStringLiteral("Eski biçimde kayıtlar bulundu. Aktarılsın mı?"), QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return false;
-    QProgressDialog progress(QStringLiteral("Eski kayıtlar aktarılıyor..."), QString(), 0, 5);
+    const QString heading = QStringLiteral("Eski kayıtlar aktarılıyor...");
+    QProgressDialog progress(heading, QString(), 0, 5);
     progress.setWindowTitle(QApplication::applicationName());
     progress.setMinimumDuration(0);
     progress.setValue(0);
-    QStringList lines;
+    QStringList lines{heading};
     const int refused = ParadoxImport::Run(folder, folder, [&](const QString &line) {
         lines << line;
         progress.setLabelText(lines.join(QLatin1Char('\n')));
-        progress.setValue(int(lines.size()));
+        progress.setValue(int(lines.size()) - 1);
         QCoreApplication::processEvents();
     });
     progress.close();

@@ -1,6 +1,7 @@
 // Import of the old program's Paradox tables: fixtures are written with
 // pxlib's writer, imported by the production code (in process and through
 // the program's command line) and read back through our own tables.
+#include "../error_of.h"
 #include "anamenu.h"
 #include "application.h"
 #include "member_store.h"
@@ -17,6 +18,8 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QPainter>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -166,16 +169,6 @@ int import(const QString &oldFolder, const QString &folder)
     return ParadoxImport::Run(oldFolder, folder, [](const QString &line) { importLines << line; });
 }
 
-QString errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EDatabaseError &e) {
-        return e.message();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestParadox : public QObject {
@@ -247,6 +240,16 @@ private slots:
         QCOMPARE(value(*uye, "AdiSoyadi").toString(), QStringLiteral("Ömer Ünal"));
         QVERIFY(value(*uye, "Tarih").isNull());
         QVERIFY(value(*uye, "AidatTar").isNull());
+        {
+            // Stored blank, not as some day of year 0 that only reads back blank.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+            db.setDatabaseName(QDir(m_new).filePath(QStringLiteral("Uye.db")));
+            QVERIFY(db.open());
+            QSqlQuery q(QStringLiteral("SELECT typeof(Tarih), typeof(AidatTar), typeof(Aidat) FROM Uye WHERE KayitNo = 2"), db);
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString() + q.value(1).toString() + q.value(2).toString(), QStringLiteral("nullnullnull"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
         QVERIFY(value(*uye, "Aidat").isNull());
         QVERIFY(value(*uye, "EvAdresi").isNull());
         QCOMPARE(value(*uye, "Resim").toByteArray(), m_fx.jpeg); // the picture alone, without the old header
