@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <csignal>
@@ -176,6 +177,7 @@ class TestParadox : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_old, m_new;
     Fixture m_fx;
+    std::unique_ptr<QTemporaryDir> m_many; // written once, copied for each test that needs it
 
 private slots:
     void init()
@@ -450,12 +452,66 @@ private slots:
     // runs again to the end.
     void killedHalfWayCanRunAgain()
     {
-        writeOldTables(m_old, 1254, pxfCurrency, m_fx);
-        {
-            // Enough members that the last table takes a while.
-            QFile::remove(QDir(m_old).filePath(QStringLiteral("Uye.db")));
-            QFile::remove(QDir(m_old).filePath(QStringLiteral("Uye.mb")));
-            ParadoxWriter t(QDir(m_old).filePath(QStringLiteral("Uye.db")), OldTables::Uye(pxfCurrency), 857);
+        writeManyMembers();
+        const auto before = snapshot(m_old);
+        killImportAfter("Aidat.db");
+
+        // What the next start finds: the old tables as they were.
+        QCOMPARE(TScriptedUiAnswer(QMessageBox::No), 0);
+        QVERIFY(ParadoxImport::HoldsOldTables(m_old));
+        QVERIFY(!QFileInfo::exists(QDir(m_old).filePath(QStringLiteral("Eski"))));
+        QCOMPARE(snapshot(m_old), before); // the unfinished work is gone too
+
+        QProcess p;
+        p.start(QStringLiteral(ZELVAN_PROGRAM), {QStringLiteral("--import-paradox"), m_old, m_old});
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(openTable(m_old, "Uye.db")->RecordCount(), 15000);
+    }
+
+    // Killed once every table is written, around the commit (at a few
+    // moments after the last table's line): what the next start finds is
+    // either the old state or the whole new register with every old file in
+    // Eski/, never a mixture.
+    void killedAtTheCommitLeavesOneWholeState_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        for (int ms : {0, 10, 40})
+            QTest::addRow("%d ms", ms) << ms;
+    }
+    void killedAtTheCommitLeavesOneWholeState()
+    {
+        QFETCH(int, delayMs);
+        writeManyMembers();
+        const auto before = snapshot(m_old);
+        killImportAfter("Uye.db", delayMs);
+        ParadoxImport::Recover(m_old);
+        const auto after = snapshot(m_old);
+        if (after == before) {
+            qInfo("killed before the commit: the old state");
+            return;
+        }
+        qInfo("killed after the commit: finished by the next start");
+        for (auto it = before.begin(); it != before.end(); ++it)
+            QCOMPARE(after.value(QStringLiteral("Eski/") + it.key()), it.value());
+        QCOMPARE(QDir(m_old).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList({"Aidat.db", "Eski", "Ilce.db", "Mahal.db", "Sehir.db", "Uye.db"}));
+        QCOMPARE(openTable(m_old, "Uye.db")->RecordCount(), 15000);
+        QCOMPARE(openTable(m_old, "Aidat.db")->RecordCount(), 2);
+    }
+
+private:
+    // Enough members, with addresses and some photos, that the last table
+    // takes a while to import.
+    void writeManyMembers()
+    {
+        if (!m_many) {
+            m_many = std::make_unique<QTemporaryDir>();
+            const QString folder = m_many->path();
+            writeOldTables(folder, 1254, pxfCurrency, m_fx);
+            QFile::remove(QDir(folder).filePath(QStringLiteral("Uye.db")));
+            QFile::remove(QDir(folder).filePath(QStringLiteral("Uye.mb")));
+            ParadoxWriter t(QDir(folder).filePath(QStringLiteral("Uye.db")), OldTables::Uye(pxfCurrency), 857);
             for (int i = 1; i <= 15000; ++i) {
                 t.number("KayitNo", i);
                 t.text("AdiSoyadi", QStringLiteral("Üye Şahin %1").arg(i));
@@ -465,35 +521,30 @@ private slots:
                 t.post();
             }
         }
-        const auto before = snapshot(m_old);
+        for (const QString &file : QDir(m_many->path()).entryList(QDir::Files))
+            QVERIFY(QFile::copy(QDir(m_many->path()).filePath(file), QDir(m_old).filePath(file)));
+    }
+
+    // Runs the program's in-place import and kills it `delayMs` after it
+    // reports the table `file`.
+    void killImportAfter(const char *file, int delayMs = 0)
+    {
         QProcess p;
         p.start(QStringLiteral(ZELVAN_PROGRAM), {QStringLiteral("--import-paradox"), m_old, m_old});
         QVERIFY(p.waitForStarted());
         QByteArray out;
-        while (!out.contains("Aidat.db") && p.state() == QProcess::Running) {
+        while (!out.contains(file) && p.state() == QProcess::Running) {
             p.waitForReadyRead(100);
             out += p.readAllStandardOutput();
         }
-        QVERIFY2(out.contains("Aidat.db") && !out.contains("Uye.db"), out.constData());
+        QVERIFY2(out.contains(file) && !out.contains("Aktarım tamamlandı"), out.constData());
+        if (delayMs)
+            QThread::msleep(ulong(delayMs));
         ::kill(pid_t(p.processId()), SIGKILL);
         QVERIFY(p.waitForFinished());
         QCOMPARE(p.exitStatus(), QProcess::CrashExit);
-
-        // What the next start finds: the old tables as they were.
-        QCOMPARE(TScriptedUiAnswer(QMessageBox::No), 0);
-        QVERIFY(ParadoxImport::HoldsOldTables(m_old));
-        QVERIFY(!QFileInfo::exists(QDir(m_old).filePath(QStringLiteral("Eski"))));
-        for (auto it = before.begin(); it != before.end(); ++it)
-            QCOMPARE(snapshot(m_old).value(it.key()), it.value());
-        QCOMPARE(snapshot(m_old).keys(), before.keys()); // the unfinished work is gone
-
-        p.start(QStringLiteral(ZELVAN_PROGRAM), {QStringLiteral("--import-paradox"), m_old, m_old});
-        QVERIFY(p.waitForFinished(120000));
-        QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(openTable(m_old, "Uye.db")->RecordCount(), 15000);
     }
 
-private:
     // Starts the program in the old folder as the operator would, answering
     // the import question with `answer`; returns how the start ended.
     int TScriptedUiAnswer(QMessageBox::StandardButton answer)
