@@ -16,7 +16,9 @@
 #include <QSqlQuery>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 extern "C" {
