@@ -242,7 +242,7 @@ void StartUp(TApplication &app, const QString &folder)
 {
     QApplication::setApplicationName(QStringLiteral("Zelvan"));
     if (MemberStore::PrepareWorkingFolder(folder))
-        CopyShippedTemplates(QDir(folder));
+        CopyShippedTemplates(QDir(folder), QDir(folder));
     if (!QDir::setCurrent(folder))
         throw EqpError(QStringLiteral("Çalışma klasörüne geçilemedi: %1").arg(QDir::toNativeSeparators(folder)));
     // The report engine: its globals, the printers and its windows.

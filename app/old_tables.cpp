@@ -6,15 +6,18 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressDialog>
 #include <cstdio>
 
 const char *const kImportOption = "--import-paradox";
 
-void CopyShippedTemplates(const QDir &folder)
+void CopyShippedTemplates(const QDir &folder, const QDir &into)
 {
     for (const char *name : {"UyeForm.qpf", "UyeList.qpf"}) {
-        const QString target = folder.filePath(QString::fromLatin1(name));
+        if (QFileInfo::exists(folder.filePath(QString::fromLatin1(name))))
+            continue;
+        const QString target = into.filePath(QString::fromLatin1(name));
         if (QFile::copy(QStringLiteral(":/templates/") + QString::fromLatin1(name), target))
             QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
@@ -29,11 +32,15 @@ void printLine(FILE *stream, const QString &line)
     std::fflush(stream);
 }
 
-// What the import ends with, after the tables: the templates, and where to
-// find the refused rows.
+// The import of `oldFolder` into `folder`, with the shipped templates.
+int importInto(const QString &oldFolder, const QString &folder, const std::function<void(const QString &)> &progress)
+{
+    return ParadoxImport::Run(oldFolder, folder, progress, [&](const QDir &into) { CopyShippedTemplates(QDir(folder), into); });
+}
+
+// What the import ends with: where, and where to find the refused rows.
 QString closingLine(const QString &folder, int refused)
 {
-    CopyShippedTemplates(QDir(folder));
     QString line = QStringLiteral("Aktarım tamamlandı: %1").arg(QDir::toNativeSeparators(folder));
     if (refused)
         line += QStringLiteral(" (%1 kayıt aktarılamadı, bkz. %2)")
@@ -54,7 +61,7 @@ int RunParadoxImportCommand(const QStringList &arguments)
     const QString folder = arguments.size() == 4 ? QDir(arguments[3]).absolutePath()
                                                  : QDir(QDir::homePath()).filePath(QStringLiteral("Zelvan"));
     try {
-        const int refused = ParadoxImport::Run(arguments[2], folder, [](const QString &line) { printLine(stdout, line); });
+        const int refused = importInto(arguments[2], folder, [](const QString &line) { printLine(stdout, line); });
         printLine(stdout, closingLine(folder, refused));
         return 0;
     } catch (const EDatabaseError &e) {
@@ -79,7 +86,7 @@ bool OfferParadoxImport(const QString &folder)
     progress.setMinimumDuration(0);
     progress.setValue(0);
     QStringList lines{heading};
-    const int refused = ParadoxImport::Run(folder, folder, [&](const QString &line) {
+    const int refused = importInto(folder, folder, [&](const QString &line) {
         lines << line;
         progress.setLabelText(lines.join(QLatin1Char('\n')));
         progress.setValue(int(lines.size()) - 1);

@@ -21,6 +21,7 @@ int RunParadoxImportCommand(const QStringList &arguments);
 // raises when the import fails, and then nothing has changed.
 bool OfferParadoxImport(const QString &folder);
 
-// A new register gets the shipped print templates; templates already in
-// the folder (the operator's own edits) are left alone.
-void CopyShippedTemplates(const QDir &folder);
+// A new register in `folder` gets the shipped print templates, copied into
+// `into` (the folder itself, or where an import gathers the register's
+// files); templates already in the folder (the operator's own) are left alone.
+void CopyShippedTemplates(const QDir &folder, const QDir &into);

@@ -493,7 +493,8 @@ void Recover(const QString &folder)
         work.removeRecursively();
 }
 
-int Run(const QString &oldFolder, const QString &folder, const std::function<void(const QString &)> &progress)
+int Run(const QString &oldFolder, const QString &folder, const std::function<void(const QString &)> &progress,
+        const std::function<void(const QDir &)> &addFiles)
 {
     const QDir oldDir(QDir::cleanPath(QDir(oldFolder).absolutePath()));
     const QDir dir(QDir::cleanPath(QDir(folder).absolutePath()));
@@ -545,6 +546,8 @@ int Run(const QString &oldFolder, const QString &folder, const std::function<voi
             if (!errors.open(QIODevice::WriteOnly) || errors.write(refusedText.toUtf8()) < 0 || !errors.commit())
                 throw EDatabaseError(QStringLiteral("'%1' yazılamadı: %2").arg(QLatin1String(kErrorFile), errors.errorString()));
         }
+        if (addFiles)
+            addFiles(work);
         syncPath(work.path());
         // The commit: from here on the import is finished, even after a crash.
         QSaveFile marker(work.filePath(QLatin1String(kCommitMarker)));

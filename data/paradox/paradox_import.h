@@ -7,6 +7,7 @@
 // before the commit leaves the old files as they were and nothing new that
 // counts; one cut short after it is finished by Recover.
 
+#include <QDir>
 #include <QString>
 #include <functional>
 
@@ -27,10 +28,13 @@ void Recover(const QString &folder);
 
 // Imports the five tables of `oldFolder` into a new register in `folder`
 // (created when missing; a folder that already holds a register is
-// refused). `progress` receives one line per table. Returns the number of
-// refused rows, written to kErrorFile. Raises EDatabaseError with a
-// one-line reason naming the table and row; then the old files are where
-// they were and no new table is left behind.
-int Run(const QString &oldFolder, const QString &folder, const std::function<void(const QString &)> &progress);
+// refused). `progress` receives one line per table; `addFiles`, when given,
+// puts further files of a new register into the folder it is handed, to
+// arrive together with the tables. Returns the number of refused rows,
+// written to kErrorFile. Raises EDatabaseError with a one-line reason naming
+// the table and row; then the old files are where they were and no new
+// table is left behind.
+int Run(const QString &oldFolder, const QString &folder, const std::function<void(const QString &)> &progress,
+        const std::function<void(const QDir &)> &addFiles = {});
 
 } // namespace ParadoxImport
