@@ -6,9 +6,9 @@ WORKDIR ?= $(HOME)/Zelvan
 PACKAGES = build-essential cmake ninja-build ccache qt6-base-dev libqt6sql6-sqlite \
            libxlsxwriter-dev libsqlite3-dev pkg-config libjpeg62-turbo fonts-liberation fonts-dejavu-core xvfb \
            cups printer-driver-cups-pdf libcups2-dev poppler-utils qt6-translations-l10n \
-           libemf2svg-dev libwmf-dev qt6-svg-dev libxml2-utils unrtf python3-openpyxl
+           libemf2svg-dev libwmf-dev qt6-svg-dev libxml2-utils unrtf python3-openpyxl pxlib-dev desktop-file-utils
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench clean package
 
 deps:
 	@missing=""; \
@@ -74,6 +74,11 @@ fuzz: deps
 	  -artifact_prefix=$(FUZZ_BUILD)/crashes/metafile- $(FUZZ_BUILD)/corpus-metafile tests/fuzz/corpus/metafile
 	ASAN_OPTIONS=quarantine_size_mb=64 LSAN_OPTIONS=suppressions=tests/fuzz/lsan.supp $(FUZZ_RUN)/fuzz_picture -max_total_time=$(PICTURE_FUZZ_SECONDS) -timeout=60 -rss_limit_mb=2048 \
 	  -artifact_prefix=$(FUZZ_BUILD)/crashes/picture- $(FUZZ_BUILD)/corpus-picture tests/fuzz/corpus/picture
+
+# The .deb (CPack): install it with `apt install ./$(BUILD)/zelvan_*.deb`.
+package: build
+	cd $(BUILD) && cpack -G DEB --config CPackConfig.cmake
+	@ls $(BUILD)/zelvan_*.deb
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do \

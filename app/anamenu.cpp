@@ -8,6 +8,8 @@
 #include "mahtanim.h"
 #include "member_store.h"
 #include "modal_seam.h"
+#include "old_tables.h"
+#include "paradox_import.h"
 #include "passw_form.h"
 #include "report/export/export_ui.h"
 #include "progress_form.h"
@@ -61,17 +63,6 @@ QPixmap hotImage(const QPixmap &normal)
         }
     }
     return QPixmap::fromImage(image);
-}
-
-// A new working folder gets the shipped print templates; later the
-// operator's own edits (or their removal) are left alone.
-void copyTemplates(const QDir &folder)
-{
-    for (const char *name : {"UyeForm.qpf", "UyeList.qpf"}) {
-        const QString target = folder.filePath(QString::fromLatin1(name));
-        if (QFile::copy(QStringLiteral(":/templates/") + QString::fromLatin1(name), target))
-            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
 }
 
 } // namespace
@@ -224,9 +215,16 @@ QString ChooseWorkingFolder(const QStringList &arguments)
     // An empty name would stand for the current folder.
     if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].trimmed().isEmpty()))
         throw EqpError(QStringLiteral("Kullanım: zelvan [KLASÖR]"));
-    if (arguments.size() < 2)
-        return QDir(QDir::homePath()).filePath(QStringLiteral("Zelvan"));
-    const QString folder = QDir::cleanPath(QDir(arguments[1]).absolutePath());
+    const bool named = arguments.size() == 2;
+    const QString folder = named ? QDir::cleanPath(QDir(arguments[1]).absolutePath())
+                                 : QDir(QDir::homePath()).filePath(QStringLiteral("Zelvan"));
+    // An import cut short is finished or undone before the folder is looked at.
+    if (QFileInfo::exists(folder))
+        ParadoxImport::Recover(folder);
+    if (ParadoxImport::HoldsOldTables(folder))
+        return OfferParadoxImport(folder) ? folder : QString();
+    if (!named)
+        return folder;
     // A wrong folder must not silently become an empty register.
     const QDir dir(folder);
     for (const QString &file : MemberStore::TableFiles())
@@ -245,7 +243,7 @@ void StartUp(TApplication &app, const QString &folder)
 {
     QApplication::setApplicationName(QStringLiteral("Zelvan"));
     if (MemberStore::PrepareWorkingFolder(folder))
-        copyTemplates(QDir(folder));
+        CopyShippedTemplates(QDir(folder), QDir(folder));
     if (!QDir::setCurrent(folder))
         throw EqpError(QStringLiteral("Çalışma klasörüne geçilemedi: %1").arg(QDir::toNativeSeparators(folder)));
     // The report engine: its globals, the printers and its windows.

@@ -104,6 +104,28 @@ const QStringList &TableFiles()
     return files;
 }
 
+namespace {
+
+const TableLayout &layoutOf(const QString &file)
+{
+    for (const TableLayout &t : layouts())
+        if (file.compare(QLatin1String(t.file), Qt::CaseInsensitive) == 0)
+            return t;
+    throw EDatabaseError(QStringLiteral("'%1' kayıt defterinin bir tablosu değil.").arg(file));
+}
+
+} // namespace
+
+const QList<TColumnDef> &Columns(const QString &file) { return layoutOf(file).columns; }
+
+int KeyColumn(const QString &file) { return layoutOf(file).keyColumn; }
+
+void CreateTable(const QString &folder, const QString &file)
+{
+    const TableLayout &t = layoutOf(file);
+    TTable::CreateTable(QDir(folder).filePath(QString::fromLatin1(t.file)), t.columns, t.keyColumn);
+}
+
 bool PrepareWorkingFolder(const QString &folder)
 {
     const QDir dir(folder);
@@ -119,8 +141,8 @@ bool PrepareWorkingFolder(const QString &folder)
                                  .arg(missing.join(QStringLiteral(", ")), dir.absolutePath()));
     if (!dir.exists() && !QDir().mkpath(dir.absolutePath()))
         throw EDatabaseError(QStringLiteral("Çalışma klasörü oluşturulamadı: %1").arg(dir.absolutePath()));
-    for (const TableLayout &t : layouts())
-        TTable::CreateTable(dir.filePath(QString::fromLatin1(t.file)), t.columns, t.keyColumn);
+    for (const QString &file : TableFiles())
+        CreateTable(dir.path(), file);
     seedProvinces(dir.filePath(QStringLiteral("Sehir.db")));
     return true;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "dataset.h"
+
 class TDataSet;
 class TTable;
 
@@ -12,6 +14,14 @@ namespace MemberStore {
 
 // The table files, in the order they are created.
 const QStringList &TableFiles();
+
+// The fields of one of the register's tables (a name from TableFiles), in
+// their stored order, and the column that keys it (-1: none).
+const QList<TColumnDef> &Columns(const QString &file);
+int KeyColumn(const QString &file);
+
+// Creates one empty table of the register in `folder`.
+void CreateTable(const QString &folder, const QString &file);
 
 // Makes `folder` ready: when it holds none of the tables they are created
 // empty and the province table is filled with the 81 provinces. When only

@@ -3,6 +3,7 @@
 
 #include "data_source.h"
 #include "db_error.h"
+#include "error_of.h"
 #include "member_store.h"
 #include "table.h"
 
@@ -57,16 +58,6 @@ QStringList visibleNames(TTable &t)
     for (t.First(); !t.Eof(); t.Next())
         names << t.FieldByName(kName)->AsString();
     return names;
-}
-
-QString errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EDatabaseError &e) {
-        return e.message();
-    }
-    return QString();
 }
 
 QByteArray fileBytes(const QString &path)
