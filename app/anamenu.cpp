@@ -11,6 +11,7 @@
 #include "passw_form.h"
 #include "progress_form.h"
 #include "report/core/exceptions.h"
+#include "report/designer/designer_form.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/model_globals.h"
 #include "report/output/printer.h"
@@ -253,6 +254,7 @@ void StartUp(TApplication &app, const QString &folder)
     qpPrinterStartup();
     qpInstallReportUi();
     qpInstallProgressForm();
+    qpInstallDesigner();
     app.CreateForm(AnaMenu1);
     app.CreateForm(UyeKayitForm1);
     app.CreateForm(UyeListForm1);

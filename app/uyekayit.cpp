@@ -5,6 +5,7 @@
 #include "data_source.h"
 #include "report/core/code_page.h"
 #include "report/core/exceptions.h"
+#include "report/designer/designer_component.h"
 #include "report/expr/report_dataset.h"
 #include "report/model/report.h"
 #include "forms.h"
@@ -100,6 +101,11 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     qpReport1->PreviewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
     qpReport1->InitialZoom = pzDefault;
     qpReport1->RebuildPrinter = false;
+    // The designer's file dialogs start in the working folder, where the templates are.
+    qpDesigner1 = new TqpDesigner(this);
+    qpDesigner1->setObjectName(QStringLiteral("qpDesigner1"));
+    qpDesigner1->OpenDir = QDir::currentPath();
+    qpDesigner1->SaveDir = QDir::currentPath();
     ui->DBGrid1->setColumns({{QStringLiteral("Yil"), QString(), 61},
                              {QStringLiteral("OdemeTarihi"), QString(), 72},
                              {QStringLiteral("Aidat"), QString(), 90},
@@ -269,7 +275,11 @@ void TUyeKayitForm1::PrintTemplate(const QString &fileName)
 
 void TUyeKayitForm1::EditTemplate(const QString &fileName)
 {
-    qpReport1->LoadFromFile(fileName);
+    if (!qpReport1->LoadFromFile(fileName)) {
+        // A missing template is designed from nothing; saving creates the file.
+        qpReport1->Clear();
+        qpReport1->FileName = fileName;
+    }
     // The designer must not write into a preview some window still holds.
     qpReport1->Preview.clear();
     if (!qpDesignerHook) {

@@ -14,6 +14,7 @@ class TField;
 class TTable;
 class TqpDBDataSet;
 class TqpReport;
+class TqpDesigner;
 namespace Ui {
 class TUyeKayitForm1;
 }
@@ -31,6 +32,7 @@ public:
     // The program's one report component, over the member cursor as it is
     // filtered; both windows print through it.
     TqpReport *qpReport1;
+    TqpDesigner *qpDesigner1;
     TqpDBDataSet *qpDBDataSet1;
     // The member's dues for templates; a print opens Table2 and closes it again.
     TqpDBDataSet *qpDBDataSet2;
