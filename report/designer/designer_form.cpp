@@ -81,7 +81,9 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     State = new TqpDesignerState(report, this);
-    Frame = new QMainWindow(this, Qt::Widget);
+    Frame = new QMainWindow(this);
+    // A main window is always made as a window; this one lives inside the dialog.
+    Frame->setWindowFlags(Qt::Widget);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Frame);
