@@ -9,10 +9,12 @@
 #include "report/designer/designer_options_form.h"
 #include "report/designer/designer_page.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/memo_form.h"
 #include "report/designer/page_options_form.h"
 #include "report/designer/report_options_form.h"
 #include "report/designer/status_box.h"
 #include "report/designer/template_forms.h"
+#include "report/model/memo_view.h"
 #include "report/model/model_globals.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
@@ -160,6 +162,14 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
         if (State->Page() && State->Page()->PageType == ptReport)
             PgB3Click();
     });
+    // The text editor of text objects, for the canvas and for the objects' own editor call.
+    State->MemoEditorWindow = [this](TqpView *view) {
+        auto *memo = dynamic_cast<TqpMemoView *>(view);
+        if (!memo || !TqpMemoForm::Edit(memo, this, [this] { State->BeforeChange(); }))
+            return false;
+        SetModified(true);
+        return true;
+    };
     resize(1000, 720);
 }
 
@@ -169,8 +179,10 @@ TqpDesignerForm::~TqpDesignerForm()
     SaveState();
     if (FullMode)
         Report->FileName = CurDocName == qpLoadStr(kUntitled) ? QString() : CurDocName;
-    if (qpDesigner == this)
+    if (qpDesigner == this) {
         qpDesigner = nullptr;
+        qpMemoEditor = m_previousMemoEditor;
+    }
     if (qpDesignerPage == State->Page())
         qpDesignerPage = nullptr;
 }
@@ -392,6 +404,8 @@ void TqpDesignerForm::showEvent(QShowEvent *event)
 void TqpDesignerForm::FormShow()
 {
     qpDesigner = this;
+    m_previousMemoEditor = qpMemoEditor;
+    qpMemoEditor = [this](TqpObject *sender) { State->ShowMemoEditor(dynamic_cast<TqpView *>(sender)); };
     applyRestrictions();
     clearUndo();
     SetModified(false);

@@ -23,6 +23,7 @@ class QTabBar;
 class QToolBar;
 class TqpDesignerPage;
 class TqpDesignerState;
+class TqpObject;
 class TqpReport;
 class TqpStatusBox;
 
@@ -121,6 +122,7 @@ private:
     void setAvailable(QAction *action, bool available);
 
     bool m_shown = false;
+    std::function<void(TqpObject *)> m_previousMemoEditor;
     QHash<QAction *, QAction *> m_buttons;
 };
 

@@ -11,6 +11,7 @@
 #include "report/designer/designer_options_form.h"
 #include "report/designer/designer_page.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/memo_form.h"
 #include "report/designer/page_options_form.h"
 #include "report/designer/template_forms.h"
 #include "report/expr/expr_globals.h"
@@ -500,6 +501,34 @@ private slots:
         QVERIFY(!form->Options.SyntaxHighlight);
         const auto settings = qpOpenSettings();
         QCOMPARE(settings->value(qpRegRootKey() + QStringLiteral("/Form/TqpDesignerForm/GridSize")).toInt(), 18);
+    }
+
+    void editingATextObjectsLinesCanBeUndone()
+    {
+        open();
+        TqpMemoView *m = memo(report->Pages.GetPages(0), QStringLiteral("Memo1"));
+        form->SelectObject(QStringLiteral("Memo1"));
+        ui->modalActions << [](QDialog *d) {
+            auto *editor = qobject_cast<TqpMemoForm *>(d);
+            QVERIFY(editor);
+            QCOMPARE(editor->Memo1->toPlainText(), QStringLiteral("Memo1"));
+            editor->Memo1->setPlainText(QStringLiteral("Baskı: [DATE]\nikinci"));
+            editor->accept();
+        };
+        form->State->ShowEditor();
+        QCOMPARE(m->Memo, (QStringList{QStringLiteral("Baskı: [DATE]"), QStringLiteral("ikinci")}));
+        QVERIFY(form->GetModified());
+        form->UndoB->trigger();
+        m = static_cast<TqpMemoView *>(report->FindObject(QStringLiteral("Memo1")));
+        QCOMPARE(m->Memo, QStringList{QStringLiteral("Memo1")});
+        // Cancelled, nothing changes.
+        form->SetModified(false);
+        form->SelectObject(QStringLiteral("Memo1"));
+        ui->modalActions << [](QDialog *d) { d->reject(); };
+        form->State->ShowEditor();
+        QVERIFY(!form->GetModified());
+        form.reset();
+        QVERIFY(!qpMemoEditor); // the window's editor leaves with it
     }
 
     void designReportShowsTheDesignerThroughTheHook()
