@@ -410,7 +410,7 @@ void TqpDesignerForm::FormShow()
     clearUndo();
     SetModified(false);
     if (Report->Pages.GetCount() == 0)
-        Report->Pages.Add()->CreateUniqueName();
+        newPage();
     SetCurDocName(FullMode && !Report->FileName.isEmpty() ? Report->FileName : qpLoadStr(kUntitled));
     RestoreState();
     SetCurPage(0);
@@ -573,13 +573,23 @@ void TqpDesignerForm::SetPageTitles()
     Tab1->blockSignals(false);
 }
 
+TqpPage *TqpDesignerForm::newPage()
+{
+    TqpPage *page = Report->Pages.Add();
+    page->CreateUniqueName();
+    // Without a printer that reports its paper a new page would have no
+    // sheet at all; it starts on A4 instead.
+    if (page->PaperWidth <= 0 || page->PaperHeight <= 0)
+        page->ChangePaper(9, 2100, 2970, -1, poPortrait);
+    return page;
+}
+
 bool TqpDesignerForm::AddPage()
 {
     if (!FullMode || !allowed(qpdrDontCreatePage))
         return false;
     const int previous = State->CurPageIndex;
-    TqpPage *page = Report->Pages.Add();
-    page->CreateUniqueName();
+    TqpPage *page = newPage();
     const int index = Report->Pages.GetCount() - 1;
     SetCurPage(index);
     if (PgB3Click()) {
@@ -602,8 +612,7 @@ void TqpDesignerForm::PgB4Click()
 {
     if (!FullMode || !allowed(qpdrDontCreatePage))
         return;
-    TqpPage *page = Report->Pages.Add();
-    page->CreateUniqueName();
+    TqpPage *page = newPage();
     page->PageType = ptDialog;
     SetModified(true);
     SetCurPage(Report->Pages.GetCount() - 1);
@@ -783,7 +792,7 @@ void TqpDesignerForm::FileBtn1Click()
     clearUndo();
     State->Unselect();
     Report->Clear();
-    Report->Pages.Add()->CreateUniqueName();
+    newPage();
     State->CurPageIndex = -1;
     SetCurPage(0);
     SetCurDocName(qpLoadStr(kUntitled));
@@ -809,7 +818,7 @@ void TqpDesignerForm::N23Click()
     QImage picture;
     const bool loaded = guarded([&] { Report->LoadTemplate(chooser.FileName(), description, picture, true); });
     if (Report->Pages.GetCount() == 0)
-        Report->Pages.Add()->CreateUniqueName();
+        newPage();
     SetCurDocName(qpLoadStr(kUntitled));
     State->CurPageIndex = -1;
     SetCurPage(0);
@@ -847,7 +856,7 @@ void TqpDesignerForm::FileBtn2Click()
     if (opened) {
         clearUndo();
         if (Report->Pages.GetCount() == 0)
-            Report->Pages.Add()->CreateUniqueName();
+            newPage();
         SetCurDocName(name);
         SetModified(false);
         State->CurPageIndex = -1;
@@ -1008,10 +1017,11 @@ void TqpDesignerForm::SaveState()
     settings->setValue(key + QLatin1String("LocalizedPropNames"), Options.LocalizedPropNames);
     settings->setValue(key + QLatin1String("SyntaxHighlight"), Options.SyntaxHighlight);
     const QString insp = qpRegRootKey() + QLatin1String("/Form/TqpInspForm/");
-    settings->setValue(insp + QLatin1String("isVisible"), InspectorDock->isVisible());
+    // The window is already hidden here: what counts is whether the docks were closed.
+    settings->setValue(insp + QLatin1String("isVisible"), !InspectorDock->isHidden());
     if (FullMode)
         settings->setValue(qpRegRootKey() + QLatin1String("/Form/TqpInsFieldsForm/isVisible"),
-                           InsFieldsDock->isVisible());
+                           !InsFieldsDock->isHidden());
     settings->setValue(qpRegRootKey() + kSettingsKey + QLatin1String("Docks"), Frame->saveState());
     SaveWindowPlacement(*settings, qpRegRootKey() + QLatin1String("/Form/TqpDesignerForm"), this);
 }

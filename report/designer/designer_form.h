@@ -24,6 +24,7 @@ class QToolBar;
 class TqpDesignerPage;
 class TqpDesignerState;
 class TqpObject;
+class TqpPage;
 class TqpReport;
 class TqpStatusBox;
 
@@ -114,6 +115,8 @@ private:
     // Writes through `save`; a failure is shown and leaves everything as it was.
     bool guarded(const std::function<void()> &work);
     void clearUndo();
+    // A page appended to the report and named.
+    TqpPage *newPage();
     void applyRestrictions();
     void updateSaveEnabled();
     void updateStatus();

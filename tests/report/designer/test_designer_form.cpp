@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -383,6 +384,9 @@ private slots:
         QCOMPARE(report->Pages.GetCount(), 2);
         QCOMPARE(form->State->CurPageIndex, 1);
         QVERIFY(form->GetModified());
+        // A page has a sheet also where no printer reports its paper.
+        QVERIFY(report->Pages.GetPages(1)->SheetWidth() > 0);
+        QVERIFY(report->Pages.GetPages(1)->SheetHeight() > 0);
         form->PgB4Click();
         QCOMPARE(report->Pages.GetPages(2)->PageType, quint8(ptDialog));
         QCOMPARE(form->Tab1->currentIndex(), 2);
@@ -492,13 +496,15 @@ private slots:
         QCOMPARE(form->State->GridSize, 18);
         QCOMPARE(form->StatusPanels[0]->text(), QStringLiteral("Milimetre"));
         QVERIFY(!form->GB1->isChecked());
-        form.reset(); // settings are written as the window goes
+        form->ExitBClick();
+        form.reset(); // settings are written as the window goes, after it was closed
         form = std::make_unique<TqpDesignerForm>(report.get(), true);
         form->show();
         QCOMPARE(form->State->GridSize, 18);
         QCOMPARE(int(form->State->Units), int(ruMM));
         QVERIFY(!form->State->ShowGrid);
         QVERIFY(!form->Options.SyntaxHighlight);
+        QVERIFY(!form->InspectorDock->isHidden()); // a dock open at closing is open again
         const auto settings = qpOpenSettings();
         QCOMPARE(settings->value(qpRegRootKey() + QStringLiteral("/Form/TqpDesignerForm/GridSize")).toInt(), 18);
     }
