@@ -1,12 +1,13 @@
 #include "report/designer/designer_options_form.h"
 
 #include "report/core/string_table.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/designer_state.h"
 #include "report/model/model_globals.h"
 
+#include <QDialogButtonBox>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -14,8 +15,7 @@
 namespace {
 constexpr int kCaption = 59905, kDesigner = 59906, kEditor = 59907, kShowGrid = 59908, kAlign = 59909,
               kNoUndo = 59910, kSyntax = 59911, kGridSize = 59912, kShape = 59913, kUnits = 59914, kColored = 59915,
-              kEditAfter = 59916, kTitles = 59917, kPosition = 59918, kLocalized = 59922, kOk = 55000,
-              kCancel = 55001;
+              kEditAfter = 59916, kTitles = 59917, kPosition = 59918, kLocalized = 59922;
 const int kGridSizes[] = {4, 8, 18};
 const int kPositions[] = {5, 3, 4}; // centre, left, right
 } // namespace
@@ -57,12 +57,7 @@ TqpDesOptionsForm::TqpDesOptionsForm(TqpDesignerState *state, TqpDesignerOptions
     editorLayout->addStretch();
     tabs->addTab(editor, qpLoadStr(kEditor));
     layout->addWidget(tabs);
-    auto *buttons = new QDialogButtonBox;
-    buttons->addButton(qpLoadStr(kOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(qpLoadStr(kCancel), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(qpOkCancelButtons(this));
 
     ShowGridCB->setChecked(state->ShowGrid);
     AlignCB->setChecked(state->GridAlign);

@@ -2,6 +2,7 @@
 
 #include "platform/modal_seam.h"
 #include "report/core/string_table.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/model/memo_view.h"
 
 #include <QDialogButtonBox>
@@ -9,7 +10,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kCaption = 59929, kOk = 55000, kCancel = 55001;
+constexpr int kCaption = 59929;
 }
 
 TqpMemoForm::TqpMemoForm(QWidget *parent) : QDialog(parent)
@@ -19,12 +20,7 @@ TqpMemoForm::TqpMemoForm(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     Memo1 = new QPlainTextEdit;
     layout->addWidget(Memo1);
-    auto *buttons = new QDialogButtonBox;
-    buttons->addButton(qpLoadStr(kOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(qpLoadStr(kCancel), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(qpOkCancelButtons(this));
     resize(420, 260);
 }
 

@@ -4,12 +4,13 @@
 #include "report/core/formatting.h"
 #include "report/core/rounding.h"
 #include "report/core/string_table.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/model/page.h"
 #include "report/output/printer.h"
 
+#include <QDialogButtonBox>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,7 +23,7 @@ namespace {
 constexpr int kCaption = 59880, kPrevPage = 59881, kNoMargins = 59882, kUnlimited = 59883, kOrientation = 59884,
               kPortrait = 59885, kLandscape = 59886, kPaper = 59887, kWidth = 59888, kHeight = 59889, kBin = 59890,
               kMargins = 59891, kLeft = 59892, kTop = 59893, kRight = 59894, kBottom = 59895, kColumns = 59896,
-              kColCount = 59897, kColGap = 59898, kOk = 55000, kCancel = 55001;
+              kColCount = 59897, kColGap = 59898;
 
 // Millimetres as the dialog shows them: general form, four digits.
 QString mm(double value) { return qpFloatToStrF(value, ffGeneral, 4, 2); }
@@ -86,12 +87,7 @@ TqpPgoptForm::TqpPgoptForm(QWidget *parent) : QDialog(parent)
     colLayout->addRow(qpLoadStr(kColGap), E7);
     layout->addWidget(columns);
 
-    auto *buttons = new QDialogButtonBox;
-    buttons->addButton(qpLoadStr(kOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(qpLoadStr(kCancel), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(qpOkCancelButtons(this));
 }
 
 void TqpPgoptForm::paperChanged()

@@ -2,13 +2,14 @@
 
 #include "platform/modal_seam.h"
 #include "report/core/string_table.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/model/report.h"
 #include "report/output/passw_form.h"
 #include "report/output/printer.h"
 
+#include <QDialogButtonBox>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,8 +18,7 @@
 
 namespace {
 constexpr int kCaption = 53370, kAskPrinter = 53372, kTwoPass = 53374, kProtected = 55657, kRetype = 55655,
-              kName = 59900, kAuthor = 59901, kDescription = 59902, kVersion = 59903, kPrinter = 59904,
-              kOk = 55000, kCancel = 55001;
+              kName = 59900, kAuthor = 59901, kDescription = 59902, kVersion = 59903, kPrinter = 59904;
 }
 
 TqpDocOptForm::TqpDocOptForm(TqpReport *report, QWidget *parent) : QDialog(parent), Report(report)
@@ -58,12 +58,7 @@ TqpDocOptForm::TqpDocOptForm(TqpReport *report, QWidget *parent) : QDialog(paren
     form->addRow(CB1);
     form->addRow(CB2);
     form->addRow(PasswordCB);
-    auto *buttons = new QDialogButtonBox;
-    buttons->addButton(qpLoadStr(kOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(qpLoadStr(kCancel), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    form->addRow(qpOkCancelButtons(this));
 }
 
 void TqpDocOptForm::askPassword()

@@ -2,6 +2,7 @@
 
 #include "platform/modal_seam.h"
 #include "report/core/string_table.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/model/report.h"
 
 #include <QDialogButtonBox>
@@ -14,18 +15,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kNewCaption = 59923, kDescCaption = 59924, kPictureButton = 59925, kNoPicture = 59926, kOk = 55000,
-              kCancel = 55001;
-
-QDialogButtonBox *okCancel(QDialog *dialog)
-{
-    auto *buttons = new QDialogButtonBox;
-    buttons->addButton(qpLoadStr(kOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(qpLoadStr(kCancel), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
+constexpr int kNewCaption = 59923, kDescCaption = 59924, kPictureButton = 59925, kNoPicture = 59926;
 
 void showPicture(QLabel *label, const QImage &picture)
 {
@@ -55,7 +45,7 @@ TqpTemplForm::TqpTemplForm(const QString &folder, QWidget *parent) : QDialog(par
     row->addWidget(LB1, 1);
     row->addLayout(right);
     layout->addLayout(row);
-    QDialogButtonBox *buttons = okCancel(this);
+    QDialogButtonBox *buttons = qpOkCancelButtons(this);
     m_ok = qobject_cast<QPushButton *>(buttons->buttons().constFirst());
     m_ok->setEnabled(false);
     layout->addWidget(buttons);
@@ -111,7 +101,7 @@ TqpTemplNewForm::TqpTemplNewForm(QWidget *parent) : QDialog(parent)
     right->addStretch();
     row->addLayout(right);
     layout->addLayout(row);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(qpOkCancelButtons(this));
 }
 
 QStringList TqpTemplNewForm::Description() const
