@@ -14,6 +14,7 @@
 #include "report/export/export_ui.h"
 #include "progress_form.h"
 #include "report/core/exceptions.h"
+#include "report/designer/designer_form.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/model_globals.h"
 #include "report/output/printer.h"
@@ -253,6 +254,7 @@ void StartUp(TApplication &app, const QString &folder)
     qpInstallReportUi();
     qpInstallProgressForm();
     qpInstallExportUi();
+    qpInstallDesigner();
     app.CreateForm(AnaMenu1);
     app.CreateForm(UyeKayitForm1);
     app.CreateForm(UyeListForm1);

@@ -9,6 +9,7 @@
 #include "report/export/pdf_export.h"
 #include "report/export/rtf_export.h"
 #include "report/export/text_export.h"
+#include "report/designer/designer_component.h"
 #include "report/expr/report_dataset.h"
 #include "report/model/report.h"
 #include "forms.h"
@@ -112,6 +113,11 @@ TUyeKayitForm1::TUyeKayitForm1(QWidget *parent) : QDialog(parent), ui(std::make_
     qpRtfAdvExport1->setObjectName(QStringLiteral("qpRtfAdvExport1"));
     qpPdfExport1 = new TqpPdfExport(this);
     qpPdfExport1->setObjectName(QStringLiteral("qpPdfExport1"));
+    // The designer's file dialogs start in the working folder, where the templates are.
+    qpDesigner1 = new TqpDesigner(this);
+    qpDesigner1->setObjectName(QStringLiteral("qpDesigner1"));
+    qpDesigner1->OpenDir = QDir::currentPath();
+    qpDesigner1->SaveDir = QDir::currentPath();
     ui->DBGrid1->setColumns({{QStringLiteral("Yil"), QString(), 61},
                              {QStringLiteral("OdemeTarihi"), QString(), 72},
                              {QStringLiteral("Aidat"), QString(), 90},
@@ -281,7 +287,11 @@ void TUyeKayitForm1::PrintTemplate(const QString &fileName)
 
 void TUyeKayitForm1::EditTemplate(const QString &fileName)
 {
-    qpReport1->LoadFromFile(fileName);
+    if (!qpReport1->LoadFromFile(fileName)) {
+        // A missing template is designed from nothing; saving creates the file.
+        qpReport1->Clear();
+        qpReport1->FileName = fileName;
+    }
     // The designer must not write into a preview some window still holds.
     qpReport1->Preview.clear();
     if (!qpDesignerHook) {

@@ -18,6 +18,7 @@ class TqpOLEExcelExport;
 class TqpPdfExport;
 class TqpRtfAdvExport;
 class TqpTextExport;
+class TqpDesigner;
 namespace Ui {
 class TUyeKayitForm1;
 }
@@ -35,6 +36,7 @@ public:
     // The program's one report component, over the member cursor as it is
     // filtered; both windows print through it.
     TqpReport *qpReport1;
+    TqpDesigner *qpDesigner1;
     TqpDBDataSet *qpDBDataSet1;
     // The member's dues for templates; a print opens Table2 and closes it again.
     TqpDBDataSet *qpDBDataSet2;

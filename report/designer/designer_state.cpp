@@ -505,7 +505,11 @@ void TqpDesignerState::ClearRedoBuffer()
     emit undoChanged();
 }
 
-void TqpDesignerState::SetModified(bool value) { m_modified = value; }
+void TqpDesignerState::SetModified(bool value)
+{
+    m_modified = value;
+    emit modifiedChanged(value);
+}
 
 void TqpDesignerState::BeforeChange() { AddUndoAction(acEdit); }
 

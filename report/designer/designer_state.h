@@ -192,6 +192,8 @@ signals:
     void positionChanged();
     void undoChanged();
     void pageChanged();
+    // The modified flag was written (the window enables saving by it).
+    void modifiedChanged(bool modified);
 
 private:
     bool m_modified = false;

@@ -14,8 +14,11 @@
 #include "member_store.h"
 #include "program_session.h"
 #include "preview_form.h"
+#include "report/designer/designer_form.h"
+#include "report/designer/designer_state.h"
 #include "report/engine/prepared_pages.h"
 #include "report/model/memo_view.h"
+#include "report/model/page.h"
 #include "report/model/picture_view.h"
 #include "report/model/report.h"
 #include "resim.h"
@@ -34,6 +37,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
@@ -1314,20 +1318,81 @@ private slots:
         QCOMPARE(printedSize, QSize(64, 48));
     }
 
-    // Without template files the operator is told which file is missing, no
-    // empty preview opens, and editing says the designer is not there.
+    // Without template files the operator is told which file is missing and
+    // no empty preview opens; editing opens the designer on an empty report.
     void printingWithoutTemplates()
     {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir->filePath(QStringLiteral("config")));
         startUp([](TTable &t) { seedMembers(t, {"Ali"}); });
         click(UyeKayitForm1, "ToolButton7");
         click(UyeListForm1, "ToolButton2");
-        child<QAction>(UyeListForm1, "Dzenle1")->trigger();
-        QCOMPARE(m_ui->boxes.size(), 3);
-        QVERIFY2(m_ui->boxes.at(0).text.contains(QLatin1String("UyeForm.qpf")), qPrintable(m_ui->boxes.at(0).text));
-        QVERIFY(m_ui->boxes.at(1).text.contains(QLatin1String("UyeList.qpf")));
-        QVERIFY(m_ui->boxes.at(2).text.contains(QStringLiteral("düzenleyici")));
+        QString designed;
+        int objects = -1;
+        m_ui->modalActions << [&](QDialog *d) {
+            auto *designer = qobject_cast<TqpDesignerForm *>(d);
+            QVERIFY(designer);
+            designed = designer->CurDocName;
+            objects = int(designer->State->Page()->Items.size());
+            // Saving creates the missing file in the working folder.
+            designer->SetModified(true);
+            QVERIFY(designer->FileBtn3Click());
+            designer->ExitBClick();
+        };
         for (const QDialog *shown : std::as_const(m_ui->modalShown))
             QVERIFY(!shown->inherits("TqpPreviewForm"));
+        // The designer window is gone once it returns.
+        child<QAction>(UyeListForm1, "Dzenle1")->trigger();
+        QCOMPARE(m_ui->boxes.size(), 2);
+        QVERIFY2(m_ui->boxes.at(0).text.contains(QLatin1String("UyeForm.qpf")), qPrintable(m_ui->boxes.at(0).text));
+        QVERIFY(m_ui->boxes.at(1).text.contains(QLatin1String("UyeList.qpf")));
+        QCOMPARE(designed, QStringLiteral("UyeList.qpf"));
+        QCOMPARE(objects, 0);
+        QVERIFY(QFileInfo::exists(QDir::current().filePath(QStringLiteral("UyeList.qpf"))));
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    // What the designer saves from "Düzenle" is what "Yazdır" prints next,
+    // also after the other window's template was loaded in between.
+    void editedTemplateIsWhatPrintsNext()
+    {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir->filePath(QStringLiteral("config")));
+        QVERIFY(QFile::copy(QStringLiteral(":/templates/UyeList.qpf"), m_dir->filePath(QStringLiteral("UyeList.qpf"))));
+        QFile::setPermissions(m_dir->filePath(QStringLiteral("UyeList.qpf")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        startUp([](TTable &t) { seedMembers(t, {"Ali", "Veli"}); });
+        click(UyeKayitForm1, "ToolButton7"); // loads the other template first
+        m_ui->boxes.clear();
+        m_ui->modalActions << [](QDialog *d) {
+            auto *designer = qobject_cast<TqpDesignerForm *>(d);
+            QVERIFY(designer);
+            QCOMPARE(designer->windowTitle(), QStringLiteral("Rapor düzenleyici - UyeList.qpf"));
+            TqpMemoView *text = nullptr;
+            for (TqpView *v : std::as_const(designer->State->Page()->Items))
+                if (!text && v->Kind == vkText)
+                    text = static_cast<TqpMemoView *>(v);
+            QVERIFY(text);
+            text->Memo = QStringList{QStringLiteral("Düzenlendi")};
+            designer->SetModified(true);
+            // Closing asks, and Yes saves.
+            designer->ExitBClick();
+        };
+        m_ui->answers << QMessageBox::Yes;
+        child<QAction>(UyeListForm1, "Dzenle1")->trigger();
+        QCOMPARE(m_ui->boxes.size(), 1);
+        QCOMPARE(m_ui->boxes.first().text, QStringLiteral("Degişiklikleri kaydet ya UyeList.qpf?"));
+
+        QStringList printed;
+        m_ui->modalActions << [](QDialog *dialog) { QVERIFY(dialog->inherits("TqpProgressForm")); }
+                           << [&](QDialog *dialog) {
+                                  auto *preview = qobject_cast<TqpPreviewForm *>(dialog);
+                                  QVERIFY(preview);
+                                  TqpEMFPages &pages = *preview->Pages();
+                                  pages.ObjectsToPage(0);
+                                  for (const TqpView *v : std::as_const(pages.GetPages(0).Page->Items))
+                                      if (const auto *m = dynamic_cast<const TqpMemoView *>(v))
+                                          printed << m->Memo;
+                              };
+        click(UyeListForm1, "ToolButton2");
+        QVERIFY2(printed.contains(QStringLiteral("Düzenlendi")), qPrintable(printed.join(QLatin1Char('|'))));
         QVERIFY(m_ui->errors().isEmpty());
     }
 };
