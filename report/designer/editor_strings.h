@@ -56,6 +56,7 @@ enum TqpEditorString : int {
     qpsPageLabel = 53950,
     qpsVariableLabel = 53951,
     qpsBuiltInVariables = 53952,
+    qpsScriptNotCompiled = 53953,
 };
 
 // "Tamam" and "Vazgeç", wired to the dialog's accept and reject.

@@ -235,7 +235,8 @@ void TqpMemoEditorForm::accept()
         QDialog::accept();
         return;
     }
-    const QString error = errors.value(0);
+    // A failed compilation without a message still keeps the window open.
+    const QString error = errors.value(0, qpLoadStr(qpsScriptNotCompiled));
     Pages->setCurrentWidget(ScriptMemo);
     const QPoint pos = qpScriptErrorPos(error);
     ScriptMemo->SetPos(pos.x(), pos.y());

@@ -278,6 +278,25 @@ private slots:
         QCOMPARE(memo->Script.value(1), QStringLiteral("  if 1 = 1 then Memo1.Visible := True;"));
     }
 
+    // A compilation that fails without naming a line still keeps the
+    // window open and says so, rather than storing a broken script.
+    void textEditorSilentCompileFailure()
+    {
+        auto *memo = add<TqpMemoView>(vkText, QStringLiteral("Memo1"), 10);
+        memo->Script = {QStringLiteral("begin"), QStringLiteral("  x := ;"), QStringLiteral("end")};
+        QString footer;
+        bool stayedOpen = false;
+        ui->modalActions << [&](QDialog *d) {
+            clickOk(d);
+            stayedOpen = d->isVisible();
+            footer = child<TqpSyntaxMemo>(d, "ScriptMemo")->FooterText();
+        };
+        QVERIFY(!qpShowMemoEditor(memo, state));
+        QVERIFY(stayedOpen);
+        QCOMPARE(footer, qpLoadStr(53953));
+        QCOMPARE(state->UndoBuffer.Count(), 0);
+    }
+
     // The expression dialog, opened from the text editor: a function from
     // its category with its syntax and description, a field with its
     // alias, and an operator; the result goes into the text in brackets.
@@ -571,7 +590,6 @@ private slots:
             list->Fields->setCurrentRow(0);
             clickOk(d);
         };
-        // Put the caret at the end before inserting: the editor opens there.
         rich->Selected = 1;
         state->ShowEditor();
         const QString text = rich->RichEdit.Text();
