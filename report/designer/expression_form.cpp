@@ -199,3 +199,9 @@ QString qpBracketExpression(const QString &expression)
         return expression;
     return QLatin1Char('[') + expression + QLatin1Char(']');
 }
+
+QString qpInsertExpression(const TqpDataDictionary &dictionary, QWidget *parent, int page)
+{
+    const QString expression = qpEditExpression(dictionary, {}, parent, page);
+    return expression.isEmpty() ? QString() : qpBracketExpression(expression);
+}

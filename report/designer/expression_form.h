@@ -49,3 +49,7 @@ QString qpEditExpression(const TqpDataDictionary &dictionary, const QString &ini
 // bracketed expression ("[" first, "]" last, no further "["), otherwise in
 // brackets.
 QString qpBracketExpression(const QString &expression);
+
+// What the designer's "insert expression" gives: the dialog's expression
+// bracketed as above, or empty when cancelled or left empty. `page` as above.
+QString qpInsertExpression(const TqpDataDictionary &dictionary, QWidget *parent = nullptr, int page = 0);

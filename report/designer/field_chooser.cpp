@@ -68,3 +68,9 @@ QString qpChooseField(const TqpDataDictionary &dictionary, QWidget *parent)
         return {};
     return form.List->FieldReference();
 }
+
+QString qpInsertDBField(const TqpDataDictionary &dictionary, QWidget *parent)
+{
+    const QString field = qpChooseField(dictionary, parent);
+    return field.isEmpty() ? QString() : QLatin1Char('[') + field + QLatin1Char(']');
+}

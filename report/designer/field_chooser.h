@@ -42,3 +42,6 @@ public:
 // Shows the chooser modally: the reference of the chosen field, or empty
 // when it was cancelled or nothing was chosen.
 QString qpChooseField(const TqpDataDictionary &dictionary, QWidget *parent = nullptr);
+// What the designer's "insert data field" gives: "[" + the chosen field's
+// reference + "]", or empty when cancelled or nothing was chosen.
+QString qpInsertDBField(const TqpDataDictionary &dictionary, QWidget *parent = nullptr);

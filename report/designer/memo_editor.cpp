@@ -206,26 +206,11 @@ void TqpMemoEditorForm::insertIntoText(const QString &text)
     MemoText->setFocus();
 }
 
-void TqpMemoEditorForm::InsertField()
-{
-    const QString field = qpChooseField(m_dictionary, this);
-    if (!field.isEmpty())
-        insertIntoText(QLatin1Char('[') + field + QLatin1Char(']'));
-}
+void TqpMemoEditorForm::InsertField() { insertIntoText(qpInsertDBField(m_dictionary, this)); }
 
-void TqpMemoEditorForm::InsertVariable()
-{
-    const QString name = qpEditExpression(m_dictionary, {}, this, 1);
-    if (!name.isEmpty())
-        insertIntoText(qpBracketExpression(name));
-}
+void TqpMemoEditorForm::InsertVariable() { insertIntoText(qpInsertExpression(m_dictionary, this, 1)); }
 
-void TqpMemoEditorForm::InsertExpression()
-{
-    const QString expression = qpEditExpression(m_dictionary, {}, this);
-    if (!expression.isEmpty())
-        insertIntoText(qpBracketExpression(expression));
-}
+void TqpMemoEditorForm::InsertExpression() { insertIntoText(qpInsertExpression(m_dictionary, this)); }
 
 void TqpMemoEditorForm::accept()
 {

@@ -157,12 +157,7 @@ void TqpRichEditorForm::showFormat()
     m_updating = false;
 }
 
-void TqpRichEditorForm::InsertDBField()
-{
-    const QString field = qpChooseField(m_dictionary, this);
-    if (!field.isEmpty())
-        Editor->insertPlainText(QLatin1Char('[') + field + QLatin1Char(']'));
-}
+void TqpRichEditorForm::InsertDBField() { Editor->insertPlainText(qpInsertDBField(m_dictionary, this)); }
 
 bool qpShowRichEditor(TqpRichView *view, TqpDesignerState *state, QWidget *parent)
 {

@@ -374,6 +374,50 @@ private slots:
         QCOMPARE(memo->Memo, QStringList{QStringLiteral("[Table1.\"KayitNo\"]")});
     }
 
+    // The designer's insert operations: a chosen field in brackets, an
+    // expression bracketed once; nothing when cancelled or left empty.
+    void insertResults()
+    {
+        ui->modalActions << [](QDialog *d) {
+            d->findChild<TqpFieldList *>()->Fields->setCurrentRow(0);
+            clickOk(d);
+        };
+        ui->modalActions << [](QDialog *d) { d->reject(); };
+        ui->modalActions << [](QDialog *d) {
+            child<QLineEdit>(d, "Expression")->setText(QStringLiteral("[Table1.\"KayitNo\"]"));
+            clickOk(d);
+        };
+        ui->modalActions << [](QDialog *d) {
+            child<QLineEdit>(d, "Expression")->setText(QStringLiteral("  "));
+            clickOk(d);
+        };
+        ui->modalActions << [](QDialog *d) {
+            child<QLineEdit>(d, "Expression")->setText(QStringLiteral("1"));
+            d->reject();
+        };
+        const TqpDataDictionary &dict = report->Dictionary;
+        QCOMPARE(qpInsertDBField(dict), QStringLiteral("[Table1.\"AdiSoyadi\"]"));
+        QCOMPARE(qpInsertDBField(dict), QString());
+        QCOMPARE(qpInsertExpression(dict), QStringLiteral("[Table1.\"KayitNo\"]"));
+        QCOMPARE(qpInsertExpression(dict), QString());
+        QCOMPARE(qpInsertExpression(dict), QString());
+    }
+
+    // A picture's data field, chosen from the inspector's field editor.
+    void pictureDataField()
+    {
+        auto *picture = add<TqpPictureView>(vkPicture, QStringLiteral("Picture1"), 10);
+        picture->Selected = 1;
+        ui->modalActions << [](QDialog *d) {
+            d->findChild<TqpFieldList *>()->Fields->setCurrentRow(1);
+            clickOk(d);
+        };
+        qpFieldEditor(picture);
+        QCOMPARE(picture->GetPropValue(QStringLiteral("DataField")).toString(), QStringLiteral("Table1.\"KayitNo\""));
+        undo();
+        QVERIFY(page()->Items.last()->Memo.isEmpty());
+    }
+
     // The variables of the dictionary, by category, beside the built-in ones.
     void variablesByCategory()
     {
