@@ -94,7 +94,8 @@ TqpBandEditorForm::TqpBandEditorForm(TqpBandView *band, TqpPage *page, const Tqp
     } else if (type == btCrossData) {
         setWindowTitle(qpLoadStr(qpsCrossEditorCaption) + QLatin1String(" - ") + band->Name);
         const bool isList = band->FormatStr.contains(QLatin1Char(';'));
-        DataSource = dataSourceBox(true);
+        DataSource = dataSourceBox();
+        DataSource->setObjectName(QStringLiteral("DataSource"));
         if (!isList)
             selectSource(DataSource, band->FormatStr);
         form->addRow(qpLoadStr(qpsDataSourceLabel), DataSource);
@@ -110,7 +111,7 @@ TqpBandEditorForm::TqpBandEditorForm(TqpBandView *band, TqpPage *page, const Tqp
             auto *name = new QTableWidgetItem(bands.at(row));
             name->setFlags(Qt::ItemIsEnabled);
             ColumnDataSets->setItem(row, 0, name);
-            QComboBox *box = dataSourceBox(true);
+            QComboBox *box = dataSourceBox();
             selectSource(box, pairs.value(bands.at(row).toUpper()));
             ColumnDataSets->setCellWidget(row, 1, box);
         }
@@ -118,7 +119,8 @@ TqpBandEditorForm::TqpBandEditorForm(TqpBandView *band, TqpPage *page, const Tqp
         layout->addWidget(ColumnDataSets, 1);
     } else {
         setWindowTitle(qpLoadStr(qpsBandEditorCaption) + QLatin1String(" - ") + band->Name);
-        DataSource = dataSourceBox(true);
+        DataSource = dataSourceBox();
+        DataSource->setObjectName(QStringLiteral("DataSource"));
         Virtual = new QCheckBox(qpLoadStr(qpsVirtualRecords), this);
         Virtual->setObjectName(QStringLiteral("Virtual"));
         RecordCount = new QSpinBox(this);
@@ -151,14 +153,12 @@ TqpBandEditorForm::TqpBandEditorForm(TqpBandView *band, TqpPage *page, const Tqp
     resize(380, type == btCrossData ? 320 : 160);
 }
 
-QComboBox *TqpBandEditorForm::dataSourceBox(bool withNone)
+QComboBox *TqpBandEditorForm::dataSourceBox()
 {
     QStringList shown;
     m_dictionary.GetBandDatasourceList(shown);
     auto *box = new QComboBox(this);
-    box->setObjectName(QStringLiteral("DataSource"));
-    if (withNone)
-        box->addItem(qpLoadStr(qpsNone));
+    box->addItem(qpLoadStr(qpsNone));
     box->addItems(shown);
     return box;
 }

@@ -40,7 +40,8 @@ public:
     QString MasterName() const;
 
 private:
-    QComboBox *dataSourceBox(bool withNone);
+    // "(yok)" and the report data sets, by their aliases.
+    QComboBox *dataSourceBox();
     QString realSource(const QComboBox *box) const;
     void selectSource(QComboBox *box, const QString &realName) const;
 
