@@ -150,6 +150,13 @@ void TqpRichEditorForm::showFormat()
     const QFont font = f.font();
     FontName->setCurrentFont(font);
     FontSize->setValue(qMax(1, qRound(font.pointSizeF() > 0 ? font.pointSizeF() : 10.0)));
+    // Text without a colour of its own prints black.
+    const QColor color = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : QColor(Qt::black);
+    int colorIndex = -1;
+    for (int i = 0; i < FontColor->count() && colorIndex < 0; ++i)
+        if (colorFromRef(FontColor->itemData(i).toUInt()) == color)
+            colorIndex = i;
+    FontColor->setCurrentIndex(colorIndex);
     const Qt::Alignment a = Editor->alignment();
     AlignLeft->setChecked(!(a & (Qt::AlignHCenter | Qt::AlignRight)));
     AlignCenter->setChecked(a & Qt::AlignHCenter);
