@@ -4,17 +4,14 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
-
-namespace {
-constexpr int kOk = 55000, kCancel = 55001;
-}
+#include <QPushButton>
 
 QDialogButtonBox *qpOkCancelButtons(QDialog *dialog)
 {
-    auto *buttons = new QDialogButtonBox;
-    buttons->addButton(qpLoadStr(kOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(qpLoadStr(kCancel), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
+    auto *box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    box->button(QDialogButtonBox::Ok)->setText(qpLoadStr(55000));
+    box->button(QDialogButtonBox::Cancel)->setText(qpLoadStr(55001));
+    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return box;
 }
