@@ -46,7 +46,7 @@ namespace {
 
 constexpr int kCaption = 59800, kConfirm = 59801, kOr = 59802, kDeletePage = 59803, kNoHelp = 59927,
               kUntitled = 55209, kSaveChanges = 55306, kPage = 59501, kForm = 55213, kTemplate = 55214,
-              kDictionary = 55215;
+              kDictionary = 55215, kQP3Form = 55481;
 constexpr int kUnitNames[] = {59804, 59805, 59806};
 
 const QString kSettingsKey = QStringLiteral("/Form/TqpDesignerForm/");
@@ -878,7 +878,9 @@ bool TqpDesignerForm::FileBtn3Click()
             SetModified(false);
         return saved;
     }
-    if (!guarded([this] { Report->SaveToFile(CurDocName); }))
+    // A document saved as QP3 stays QP3: the binary form would overwrite the XML file.
+    const bool qp3 = CurDocName.endsWith(QLatin1String(".qp3"), Qt::CaseInsensitive);
+    if (!guarded([this, qp3] { qp3 ? Report->SaveToQP3File(CurDocName) : Report->SaveToFile(CurDocName); }))
         return false;
     SetModified(false);
     return true;
@@ -901,8 +903,8 @@ bool TqpDesignerForm::N20Click()
         QFileDialog dialog(this);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        const QStringList filters{fileFilter(kForm, "(*.qpf)"), fileFilter(kTemplate, "(*.qpt)"),
-                                  fileFilter(kDictionary, "(*.qpd)")};
+        const QStringList filters{fileFilter(kForm, "(*.qpf)"), fileFilter(kQP3Form, "(*.qp3)"),
+                                  fileFilter(kTemplate, "(*.qpt)"), fileFilter(kDictionary, "(*.qpd)")};
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.first());
         if (qpDesignerComponent && !qpDesignerComponent->SaveDir.isEmpty())
@@ -914,6 +916,13 @@ bool TqpDesignerForm::N20Click()
         const QString base = chosen.dir().filePath(chosen.completeBaseName());
         switch (filters.indexOf(dialog.selectedNameFilter())) {
         case 1: {
+            const QString name = base + QLatin1String(".qp3");
+            done = guarded([&] { Report->SaveToQP3File(name); });
+            if (done)
+                SetCurDocName(name);
+            break;
+        }
+        case 2: {
             if (qpDesignerComponent)
                 qpTemplateDir = qpDesignerComponent->TemplateDir;
             QString name = base + QLatin1String(".qpt");
@@ -924,7 +933,7 @@ bool TqpDesignerForm::N20Click()
                 done = guarded([&] { Report->SaveTemplate(name, describe.Description(), describe.Picture()); });
             break;
         }
-        case 2:
+        case 3:
             // The dictionary is not the report: the report stays unsaved.
             guarded([&] { Report->Dictionary.SaveToFile(base + QLatin1String(".qpd")); });
             break;
@@ -1064,4 +1073,5 @@ void qpInstallDesigner()
         std::unique_ptr<TqpDesignerForm> form(new TqpDesignerForm(report, true));
         return UiSeam::ShowModal(form.get());
     };
+    qpPageEditHook = qpEditPreparedPage;
 }

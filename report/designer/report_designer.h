@@ -8,6 +8,7 @@
 #include <functional>
 
 class TqpPage;
+class TqpReport;
 
 class TqpReportDesigner : public QDialog {
     Q_OBJECT
@@ -41,3 +42,8 @@ using TqpReportDesignerClass = std::function<TqpReportDesigner *(bool fullMode)>
 extern TqpReportDesignerClass qpDesignerClass;
 // The designer window that is current; none while no designer is open.
 extern TqpReportDesigner *qpDesigner;
+
+// Edits prepared page `pageIndex` of the report in a designer window of its
+// own in page-edit mode and, when the operator keeps the changes, stores the
+// page back; the report's template is as before afterwards.
+void qpEditPreparedPage(TqpReport *report, int pageIndex);

@@ -369,3 +369,9 @@ int TqpReport::DesignReport()
     CurReport = this;
     return qpDesignerHook ? qpDesignerHook(this) : kModalCancel;
 }
+
+void TqpReport::EditPreparedReport(int pageIndex)
+{
+    if (qpPageEditHook)
+        qpPageEditHook(this, pageIndex);
+}

@@ -387,6 +387,16 @@ void TqpPages::Clear()
     m_pages.clear();
 }
 
+void TqpPages::Append(TqpPage *page)
+{
+    m_pages.append(page);
+}
+
+TqpPage *TqpPages::Take(TqpPage *page)
+{
+    return m_pages.removeOne(page) ? page : nullptr;
+}
+
 void TqpPages::RefreshObjects()
 {
     for (TqpPage *page : std::as_const(m_pages)) {

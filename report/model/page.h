@@ -178,6 +178,10 @@ public:
     void Delete(int index);
     void Move(int from, int to);
     void Clear();
+    // Takes a page made elsewhere (a prepared page opened for editing)...
+    void Append(TqpPage *page);
+    // ...and gives it back without freeing it; null when it is not here.
+    TqpPage *Take(TqpPage *page);
     void LoadFromStream(QIODevice &stream);
     void SaveToStream(QIODevice &stream);
     void RefreshObjects();

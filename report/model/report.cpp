@@ -17,6 +17,7 @@
 TqpReportUi qpReportUi;
 TqpProgressUi qpProgressUi;
 std::function<int(TqpReport *report)> qpDesignerHook;
+std::function<void(TqpReport *report, int pageIndex)> qpPageEditHook;
 
 namespace {
 

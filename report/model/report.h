@@ -93,6 +93,9 @@ extern TqpProgressUi qpProgressUi;
 // The template designer, installed by the designer library; its modal
 // result (mrCancel when it is not installed).
 extern std::function<int(TqpReport *report)> qpDesignerHook;
+// One prepared page edited in the designer, installed with it; none while
+// no designer is installed, and then the preview offers no page editing.
+extern std::function<void(TqpReport *report, int pageIndex)> qpPageEditHook;
 
 // Passes prepared page streams through a compression; nothing here
 // enables it, the prepared-page file only asks Enabled.
@@ -237,6 +240,9 @@ public:
     void ShowPreparedReport();
     // The designer's modal result; cancel while no designer is installed.
     int DesignReport();
+    // Prepared page `pageIndex` (from 0) in the designer in page-edit mode;
+    // nothing while no designer is installed.
+    void EditPreparedReport(int pageIndex);
     bool SavedDoublePass = false; // DoublePassReport when the build started
     TqpPage *CurrentTemplatePage = nullptr;
     int CurrentTemplatePageNo = 0; // 1-based

@@ -328,6 +328,7 @@ TqpPreviewForm::TqpPreviewForm(QWidget *parent) : QDialog(parent)
     const auto item = [this](QAction *a, void (TqpPreviewForm::*handler)()) {
         connect(a, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
     };
+    item(EditPageItem, &TqpPreviewForm::EditBtnClick);
     item(NewPageItem, &TqpPreviewForm::NewPageBtnClick);
     item(DelPageItem, &TqpPreviewForm::DelPageBtnClick);
     click(PgUp, &TqpPreviewForm::PgUpClick);
@@ -441,13 +442,15 @@ void TqpPreviewForm::InitButtons()
 
 void TqpPreviewForm::showEditItems()
 {
-    // Adding and removing pages needs no designer; editing a page's objects
-    // would, and no designer can yet be opened on a single prepared page.
-    const bool modify = m_report && m_report->ModifyPrepared;
-    EditPageItem->setVisible(false);
-    NewPageItem->setVisible(modify);
-    DelPageItem->setVisible(modify);
-    EditSeparator->setVisible(modify);
+    const bool modify = canEditPages();
+    for (QAction *a : {EditSeparator, EditPageItem, NewPageItem, DelPageItem})
+        a->setVisible(modify);
+}
+
+bool TqpPreviewForm::canEditPages() const
+{
+    // Pages are edited where a designer is installed and the report allows it.
+    return m_report && m_report->ModifyPrepared && qpPageEditHook;
 }
 
 void TqpPreviewForm::SetGrayedButtons(bool grayed)
@@ -829,6 +832,11 @@ bool TqpPreviewForm::handleKey(QKeyEvent *event)
         if (ctrl && FindBtn->isVisibleTo(this))
             FindBtnClick();
         return ctrl;
+    case Qt::Key_E:
+        // By the settings the item shows by: the zoom button's menu hides it for a while.
+        if (ctrl && canEditPages())
+            EditBtnClick();
+        return ctrl;
     case Qt::Key_F3:
         if (ctrl)
             return true;
@@ -929,6 +937,8 @@ void TqpPreviewForm::pageDoubleClick(QMouseEvent *event)
         m_clickedPage = i + 1;
     m_curPage = m_clickedPage;
     ShowPageNum();
+    if (canEditPages())
+        EditBtnClick();
 }
 
 // ---------------------------------------------------------------- commands
@@ -1235,6 +1245,18 @@ void TqpPreviewForm::scrollToMark()
 }
 
 // ---------------------------------------------------------------- page editing
+
+void TqpPreviewForm::EditBtnClick()
+{
+    if (!canEditPages() || PageCount() == 0)
+        return;
+    const int index = std::clamp(m_curPage, 1, PageCount()) - 1;
+    {
+        PagesLent lent(*this);
+        m_report->EditPreparedReport(index);
+    }
+    RedrawAll(false);
+}
 
 void TqpPreviewForm::NewPageBtnClick()
 {

@@ -130,8 +130,9 @@ public:
     const TqpSearchState &Search() const { return m_search; }
     // Where the last match is marked, in page box pixels; empty without one.
     QRect MarkRect() const;
-    // Page editing: an empty page before the current one, and removing the
-    // current page after confirmation.
+    // Page editing: the current page in the designer, an empty page before
+    // the current one, and removing the current page after confirmation.
+    void EditBtnClick();
     void NewPageBtnClick();
     void DelPageBtnClick();
 
@@ -175,6 +176,7 @@ private:
     void rebuild();
     void helpPress(QMouseEvent *event);
     void showEditItems();
+    bool canEditPages() const;
     // A page whose objects cannot be read stays blank; its error is told once.
     void badPage(int index, const std::exception &error);
     void scrollToMark();

@@ -33,12 +33,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QXmlStreamReader>
 #include <memory>
 
 namespace {
@@ -172,11 +174,58 @@ private slots:
         QVERIFY(reread.FindObject(QStringLiteral("Memo1")));
     }
 
+    void saveAsQP3WritesTheXmlFormAndStaysQP3()
+    {
+        open();
+        memo(report->Pages.GetPages(0), QStringLiteral("Baslik"));
+        form->SetModified(true);
+        ui->modalActions << [choose = chooseFile(path(QStringLiteral("liste.qpf")), 1)](QDialog *d) {
+            auto *dialog = qobject_cast<QFileDialog *>(d);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->nameFilters(),
+                     (QStringList{QStringLiteral("Quillpress formu (*.qpf)"), QStringLiteral("Quillpress3 formu (*.qp3)"),
+                                  QStringLiteral("Quillpress şablonu (*.qpt)"),
+                                  QStringLiteral("Quillpress sözlüğü (*.qpd)")}));
+            QCOMPARE(dialog->selectedNameFilter(), dialog->nameFilters().first());
+            choose(d);
+        };
+        QVERIFY(form->N20Click());
+        const QString qp3 = path(QStringLiteral("liste.qp3"));
+        QCOMPARE(form->CurDocName, qp3);
+        QVERIFY(!form->GetModified());
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("liste.qpf"))));
+        const auto names = [&] {
+            QStringList found;
+            QProcess lint;
+            lint.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), qp3});
+            if (!lint.waitForFinished(60000) || lint.exitCode() != 0)
+                return QStringList{QStringLiteral("xmllint: ") + QString::fromLocal8Bit(lint.readAllStandardError())};
+            QFile f(qp3);
+            if (!f.open(QIODevice::ReadOnly))
+                return QStringList{QStringLiteral("unreadable")};
+            QXmlStreamReader xml(&f);
+            while (!xml.atEnd())
+                if (xml.readNext() == QXmlStreamReader::StartElement && xml.attributes().hasAttribute(QStringLiteral("Name")))
+                    found << xml.attributes().value(QStringLiteral("Name")).toString();
+            if (xml.hasError())
+                found << xml.errorString();
+            return found;
+        };
+        QVERIFY(names().contains(QStringLiteral("Baslik")));
+        // A later plain save writes the same XML form again, never the binary one over it.
+        memo(report->Pages.GetPages(0), QStringLiteral("Ikinci"));
+        form->SetModified(true);
+        QVERIFY(form->FileBtn3Click());
+        const QStringList again = names();
+        QVERIFY2(again.contains(QStringLiteral("Baslik")) && again.contains(QStringLiteral("Ikinci")),
+                 qPrintable(again.join(QLatin1Char(','))));
+    }
+
     void saveAsDictionaryLeavesTheReportModified()
     {
         open();
         form->SetModified(true);
-        ui->modalActions << chooseFile(path(QStringLiteral("sozluk")), 2);
+        ui->modalActions << chooseFile(path(QStringLiteral("sozluk")), 3);
         QVERIFY(!form->N20Click());
         QVERIFY(QFileInfo::exists(path(QStringLiteral("sozluk.qpd"))));
         QVERIFY(form->GetModified());
@@ -188,7 +237,7 @@ private slots:
         open();
         memo(report->Pages.GetPages(0), QStringLiteral("Baslik"));
         form->SetModified(true);
-        ui->modalActions << chooseFile(path(QStringLiteral("sablon")), 1) << [](QDialog *d) {
+        ui->modalActions << chooseFile(path(QStringLiteral("sablon")), 2) << [](QDialog *d) {
             auto *describe = qobject_cast<TqpTemplNewForm *>(d);
             QVERIFY(describe);
             describe->Memo1->setPlainText(QStringLiteral("Üye listesi\nikinci satır"));
