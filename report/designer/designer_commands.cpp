@@ -1,11 +1,13 @@
 #include "report/designer/designer_commands.h"
 
+#include "report/core/conversions.h"
 #include "report/core/exceptions.h"
 #include "report/core/rounding.h"
 #include "report/core/names.h"
 #include "report/core/string_table.h"
 #include "report/designer/designer_state.h"
 #include "report/model/band_view.h"
+#include "report/model/memo_view.h"
 #include "report/model/model_globals.h"
 #include "report/model/object_registry.h"
 #include "report/model/page.h"
@@ -19,6 +21,7 @@
 #include <QMimeData>
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -114,6 +117,11 @@ QList<TqpView *> orderedBy(QList<TqpView *> list, int TqpView::*coord)
 }
 
 } // namespace
+
+double qpTypedNumber(const QString &text)
+{
+    return qpTextToFloat(QString(text).replace(QLatin1Char('.'), QLatin1Char(',')));
+}
 
 void TqpDesignerCommands::SelectAll()
 {
@@ -517,4 +525,112 @@ void TqpDesignerCommands::OnModify(const QString &name, TqpDataTypes types, cons
     emit State->pageChanged();
     State->Redraw(area);
     State->ShowPosition();
+}
+
+void TqpDesignerCommands::DoClick(int tag, const Variant &value)
+{
+    // Box texts are read before anything is recorded, so a refused one changes nothing.
+    float frameWidth = 0;
+    int fontSize = 0;
+    if (tag == ptFrameWidth) {
+        frameWidth = float(qpTypedNumber(value.toString()));
+        if (frameWidth < 0)
+            throw EConvertError(qpLoadStr(59782).arg(QStringLiteral("FrameWidth")));
+    } else if (tag == ptFontSize) {
+        fontSize = qpStrToInt(value.toString().trimmed());
+        if (fontSize <= 0)
+            throw EConvertError(qpLoadStr(59785).arg(QStringLiteral("Font.Size")));
+    }
+    QList<TqpView *> changing;
+    for (TqpView *v : State->Selection())
+        if (State->MayModify(v) && !isBand(v))
+            changing.append(v);
+    TqpObjectDefaults &d = State->Defaults;
+    if (!changing.isEmpty())
+        State->AddUndoAction(acEdit, changing);
+    const auto frameBit = [&](quint16 bit) {
+        for (TqpView *v : std::as_const(changing))
+            v->FrameTyp = value.toBool() ? v->FrameTyp | bit : v->FrameTyp & ~bit;
+    };
+    const auto eachText = [&](const std::function<void(TqpMemoView *)> &change) {
+        for (TqpView *v : std::as_const(changing))
+            if (auto *m = dynamic_cast<TqpMemoView *>(v))
+                change(m);
+    };
+    const auto styleBit = [&](int codeBit) {
+        eachText([&](TqpMemoView *m) {
+            int code = qpGetFontStyle(m->Font.Style);
+            code = value.toBool() ? code | codeBit : code & ~codeBit;
+            m->Font.Style = qpSetFontStyle(code);
+            d.FontStyle = m->Font.Style;
+        });
+    };
+    const auto alignment = [&](int mask, int bits) {
+        eachText([&](TqpMemoView *m) {
+            m->Alignment = (m->Alignment & ~mask) | bits;
+            d.Alignment = m->Alignment;
+        });
+    };
+    switch (tag) {
+    case ptFrameTop: frameBit(qpftTop); break;
+    case ptFrameLeft: frameBit(qpftLeft); break;
+    case ptFrameBottom: frameBit(qpftBottom); break;
+    case ptFrameRight: frameBit(qpftRight); break;
+    case ptFillColor:
+        for (TqpView *v : std::as_const(changing))
+            v->FillColor = quint32(value.toInt());
+        d.FillColor = quint32(value.toInt());
+        break;
+    case ptFrameWidth:
+        for (TqpView *v : std::as_const(changing)) {
+            v->FrameWidth = frameWidth;
+            (v->Kind == vkLine ? d.LineWidth : d.FrameWidth) = frameWidth;
+        }
+        break;
+    case ptFontName:
+        eachText([&](TqpMemoView *m) { m->Font.Name = value.toString(); });
+        d.FontName = value.toString();
+        break;
+    case ptFontSize:
+        eachText([&](TqpMemoView *m) { m->Font.Size = fontSize; });
+        d.FontSize = fontSize;
+        break;
+    case ptBold: styleBit(2); break;
+    case ptItalic: styleBit(1); break;
+    case ptUnderline: styleBit(4); break;
+    case ptAlignLeft: alignment(3, 0); break;
+    case ptAlignRight: alignment(3, qptaRight); break;
+    case ptAlignCenter: alignment(3, qptaCenter); break;
+    case ptAlignJustify: alignment(3, qptaJustify); break;
+    case ptRotation: alignment(qptaVertical, value.toBool() ? qptaVertical : 0); break;
+    case ptVertical: alignment(qptaMiddle | qptaDown, value.toInt() & (qptaMiddle | qptaDown)); break;
+    case ptFontColor:
+        eachText([&](TqpMemoView *m) { m->Font.Color = quint32(value.toInt()); });
+        d.FontColor = quint32(value.toInt());
+        break;
+    case ptFrameColor:
+        for (TqpView *v : std::as_const(changing))
+            v->FrameColor = quint32(value.toInt());
+        d.FrameColor = quint32(value.toInt());
+        break;
+    case ptAllFrames:
+        for (TqpView *v : std::as_const(changing))
+            v->FrameTyp |= 0x0F;
+        d.FrameTyp = 15;
+        break;
+    case ptNoFrames:
+        for (TqpView *v : std::as_const(changing))
+            v->FrameTyp &= 0xFFF0;
+        d.FrameTyp = 0;
+        break;
+    default:
+        if (tag >= ptLineStyle && tag <= ptLineStyle + 5)
+            for (TqpView *v : std::as_const(changing))
+                v->FrameStyle = quint16(tag - ptLineStyle);
+        break;
+    }
+    State->Redraw(State->SelectionArea());
+    State->ShowPosition();
+    if (tag == ptAllFrames || tag == ptNoFrames)
+        State->SelectionChanged();
 }

@@ -33,6 +33,21 @@ enum TqpAlignCommand : int {
     acAlignBottom,       // "Aşağı kenara göre hizalama"
 };
 
+// Tags of the property toolbars' buttons and boxes: what DoClick changes.
+enum TqpPropertyTag : int {
+    ptFrameTop = 1, ptFrameLeft = 2, ptFrameBottom = 3, ptFrameRight = 4,
+    ptFillColor = 5, ptFrameWidth = 6, ptFontName = 7, ptFontSize = 8,
+    ptBold = 9, ptItalic = 10, ptUnderline = 18,
+    ptAlignLeft = 11, ptAlignRight = 12, ptAlignCenter = 13, ptAlignJustify = 22,
+    ptRotation = 14, ptVertical = 15, ptFontColor = 17, ptFrameColor = 19,
+    ptAllFrames = 20, ptNoFrames = 21,
+    ptLineStyle = 25, // 25-30: the line styles in their order
+};
+
+// A number typed with a comma or a full stop as decimal separator;
+// EConvertError when it is none.
+double qpTypedNumber(const QString &text);
+
 class TqpDesignerCommands {
 public:
     explicit TqpDesignerCommands(TqpDesignerState *state) : State(state) {}
@@ -63,6 +78,14 @@ public:
     // value no object may take (a negative size, a wrong kind) is refused
     // with EConvertError before anything is changed or recorded.
     void OnModify(const QString &name, TqpDataTypes types, const Variant &value);
+
+    // A property button or box used on the selection: `value` is the
+    // button's state for toggles, the box's text for frame width, font
+    // name and size, the colour for colour buttons, the vertical bits
+    // (0, 8 or 16) for the vertical alignment buttons, nothing for the
+    // others. A box text that is not a fitting number is refused with
+    // EConvertError before anything is changed or recorded.
+    void DoClick(int tag, const Variant &value = Variant());
 
     // The clipboard's object streams: the system clipboard's when it holds
     // ours, else the designer's own.

@@ -33,12 +33,6 @@ QString fixed2(double x) { return QString::number(x, 'f', 2).replace(QLatin1Char
 
 QString general4(double x) { return QString::number(x, 'g', 4).replace(QLatin1Char('.'), QLatin1Char(',')); }
 
-// A number typed with a comma or a full stop.
-double typedNumber(const QString &text)
-{
-    return qpTextToFloat(QString(text).replace(QLatin1Char('.'), QLatin1Char(',')));
-}
-
 QColor colourOf(quint32 c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 quint32 colourValue(const QColor &c) { return quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16; }
 
@@ -85,7 +79,7 @@ Variant TProp::GetValue() const
     if (Has(qpdtInteger))
         return Variant(qpStrToInt(Text));
     if (Has(qpdtFloat))
-        return Variant(typedNumber(Text));
+        return Variant(qpTypedNumber(Text));
     if (Has(qpdtBoolean))
         return Variant(!(Text.isEmpty() || Text == QLatin1String("0")
                          || Text.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0));

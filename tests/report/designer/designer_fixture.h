@@ -57,6 +57,7 @@ struct TDesignerFixture {
         v->OwnerPage = page(pageIndex);
         page(pageIndex)->Items.append(v);
         state->ArrangeBands();
+        state->Redraw();
         return v;
     }
 

@@ -4,6 +4,7 @@
 // restrictions, band packing, fit to grid, and undo of each.
 
 #include "designer_fixture.h"
+#include "report/core/exceptions.h"
 #include "report/designer/designer_commands.h"
 
 #include <QApplication>
@@ -332,6 +333,80 @@ private slots:
         f.state->Undo(f.state->UndoBuffer);
         a = static_cast<TqpMemoView *>(f.page()->Items.at(0));
         QCOMPARE(QRect(a->Left, a->Top, a->Width, a->Height), QRect(5, 6, 3, 1));
+    }
+
+    void propertyButtonsAndBoxes()
+    {
+        auto *a = f.text(QStringLiteral("Memo1"), {10, 10, 50, 20});
+        auto *b = f.text(QStringLiteral("Memo2"), {10, 40, 50, 20});
+        auto *fixed = f.text(QStringLiteral("Memo3"), {10, 70, 50, 20});
+        fixed->Restrictions = rsNoModify;
+        auto *band = f.band(QStringLiteral("Band1"), btMasterData, 300, 40);
+        f.select({a, b, fixed, band});
+        QSignalSpy selection(f.state, &TqpDesignerState::selectionChanged);
+        cmd->DoClick(ptAllFrames);
+        QCOMPARE(a->FrameTyp, quint16(15));
+        QCOMPARE(b->FrameTyp, quint16(15));
+        QCOMPARE(fixed->FrameTyp, quint16(0));
+        QCOMPARE(band->FrameTyp, quint16(btMasterData));
+        QCOMPARE(f.state->Defaults.FrameTyp, quint16(15));
+        QCOMPARE(selection.count(), 1);
+        cmd->DoClick(ptFrameLeft, Variant(false));
+        QCOMPARE(a->FrameTyp, quint16(15 & ~qpftLeft));
+        cmd->DoClick(ptBold, Variant(true));
+        cmd->DoClick(ptItalic, Variant(true));
+        cmd->DoClick(ptItalic, Variant(false));
+        QCOMPARE(qpGetFontStyle(a->Font.Style), 2);
+        QCOMPARE(fixed->Font.Style, 0);
+        cmd->DoClick(ptFrameWidth, Variant(QStringLiteral("2.5")));
+        QCOMPARE(b->FrameWidth, 2.5f);
+        cmd->DoClick(ptFrameWidth, Variant(QStringLiteral("1,5")));
+        QCOMPARE(b->FrameWidth, 1.5f);
+        QCOMPARE(f.state->Defaults.FrameWidth, 1.5f);
+        cmd->DoClick(ptFontSize, Variant(QStringLiteral("14")));
+        QCOMPARE(a->Font.Size, 14);
+        cmd->DoClick(ptAlignCenter);
+        cmd->DoClick(ptVertical, Variant(int(qptaDown)));
+        QCOMPARE(a->Alignment, qptaCenter | qptaDown);
+        cmd->DoClick(ptLineStyle + 2);
+        QCOMPARE(b->FrameStyle, quint16(2));
+        cmd->DoClick(ptFontColor, Variant(0xFF));
+        QCOMPARE(b->Font.Color, 0xFFu);
+        // Each change is one undo step.
+        const int steps = f.state->UndoBuffer.Count();
+        QCOMPARE(steps, 12);
+        f.state->Undo(f.state->UndoBuffer);
+        QCOMPARE(static_cast<TqpMemoView *>(f.page()->Items.at(2))->Font.Color, 0u);
+    }
+
+    void badBoxTextsAreRefused_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("font size letters") << int(ptFontSize) << "abc" << "'abc' geçerli bir tamsayı değil";
+        QTest::newRow("font size nothing") << int(ptFontSize) << "0" << "Font.Size sıfırdan büyük olmalı";
+        QTest::newRow("frame width letters") << int(ptFrameWidth) << "x1" << "'x1' geçerli bir sayı değil";
+        QTest::newRow("frame width negative") << int(ptFrameWidth) << "-2" << "FrameWidth sıfırdan küçük olamaz";
+    }
+
+    void badBoxTextsAreRefused()
+    {
+        QFETCH(int, tag);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        auto *a = f.text(QStringLiteral("Memo1"), {10, 10, 50, 20});
+        f.select({a});
+        try {
+            cmd->DoClick(tag, Variant(text));
+            QFAIL("accepted");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(a->Font.Size, 10);
+        QCOMPARE(a->FrameWidth, 1.0f);
+        QCOMPARE(f.state->UndoBuffer.Count(), 0);
+        QVERIFY(!f.state->GetModified());
     }
 };
 
