@@ -5,6 +5,7 @@
 #include "report/core/exceptions.h"
 #include "report/core/names.h"
 #include "report/core/string_table.h"
+#include "report/designer/color_selector.h"
 #include "report/designer/designer_state.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/page.h"
@@ -33,8 +34,6 @@ QString fixed2(double x) { return QString::number(x, 'f', 2).replace(QLatin1Char
 
 QString general4(double x) { return QString::number(x, 'g', 4).replace(QLatin1Char('.'), QLatin1Char(',')); }
 
-QColor colourOf(quint32 c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
-quint32 colourValue(const QColor &c) { return quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16; }
 
 } // namespace
 
@@ -482,13 +481,13 @@ void TqpInspForm::RowDoubleClick(int row)
     } else if (p.Has(qpdtColor)) {
         QColorDialog dialog(this);
         try {
-            dialog.setCurrentColor(colourOf(quint32(p.GetValue().toInt())));
+            dialog.setCurrentColor(qpToQColor(quint32(p.GetValue().toInt())));
         } catch (const EqpError &) {
             // A colour the objects do not share starts the dialog at black.
         }
         if (UiSeam::ShowModal(&dialog) == QDialog::Accepted)
             SetItemValue(
-                QStringLiteral("$%1").arg(colourValue(dialog.selectedColor()), 6, 16, QLatin1Char('0')).toUpper());
+                QStringLiteral("$%1").arg(qpFromQColor(dialog.selectedColor()), 6, 16, QLatin1Char('0')).toUpper());
     } else if (p.Has(qpdtBoolean)) {
         SetItemValue(p.Text == QLatin1String("True") ? QStringLiteral("False") : QStringLiteral("True"));
     } else if (p.Has(qpdtEnum) && !p.Enum.isEmpty()) {

@@ -1,5 +1,5 @@
-// One program for the designer's editing tests: the commands and the
-// object inspector, over the engine globals set up once.
+// One program for the designer's editing tests: the commands, the object
+// inspector and the small widgets, over the engine globals set up once.
 
 #include "report/expr/expr_globals.h"
 #include "report/model/model_globals.h"
@@ -9,6 +9,7 @@
 
 int runDesignerCommandTests(int argc, char **argv);
 int runInspFormTests(int argc, char **argv);
+int runDesignerWidgetTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
     qpInitModelGlobals();
     int failed = runDesignerCommandTests(argc, argv);
     failed |= runInspFormTests(argc, argv);
+    failed |= runDesignerWidgetTests(argc, argv);
     qpDoneModelGlobals();
     qpDoneExpressionGlobals();
     qpPrinterShutdown();
