@@ -23,10 +23,11 @@ struct TDesignerFixture {
     TqpDesignerState *state = nullptr;
     TqpDesignerPage *canvas = nullptr;
 
-    void open(int pages = 1)
+    // `owner`: the window whose components the report's data come from.
+    void open(int pages = 1, QObject *owner = nullptr)
     {
         close();
-        report = std::make_unique<TqpReport>();
+        report = std::make_unique<TqpReport>(owner);
         CurReport = report.get();
         for (int i = 0; i < pages; ++i)
             report->Pages.Add();

@@ -5,11 +5,19 @@
 #include "designer_fixture.h"
 #include "report/designer/color_selector.h"
 #include "report/designer/designer_commands.h"
+#include "data/table.h"
 #include "report/designer/highlight_form.h"
+#include "report/designer/insert_fields_form.h"
+#include "report/expr/report_dataset.h"
 #include "report/designer/line_style_panel.h"
 #include "scripted_ui.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QColorDialog>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -116,6 +124,77 @@ private slots:
         f.select({a});
         TqpHighlightForm::Edit(commands);
         QCOMPARE(f.state->UndoBuffer.Count(), 0);
+    }
+
+    void insertFieldsWizardLaysOutCaptionsAndFields()
+    {
+        QTemporaryDir dir;
+        TTable::CreateTable(dir.filePath(QStringLiteral("Uye.db")),
+                            {{QStringLiteral("AdiSoyadi"), ftString, 30}, {QStringLiteral("Aidat"), ftFloat}}, -1);
+        QWidget form;
+        form.setObjectName(QStringLiteral("UyeKayitForm1"));
+        auto *table = new TTable(&form);
+        table->setObjectName(QStringLiteral("Table1"));
+        table->DatabaseName = dir.path();
+        table->TableName = QStringLiteral("Uye.db");
+        table->Open();
+        auto *reportData = new TqpDBDataSet(&form);
+        reportData->setObjectName(QStringLiteral("qpDBDataSet1"));
+        reportData->setDataSet(table);
+        f.open(1, &form);
+        // The report belongs to the window: it goes first, whatever happens.
+        const auto closeFirst = qScopeGuard([this] { f.close(); });
+        TqpDesignerCommands commands(f.state);
+        ui->modalActions.append([](QDialog *d) {
+            auto *wizard = qobject_cast<TqpInsertFieldsForm *>(d);
+            QVERIFY(wizard);
+            QCOMPARE(wizard->windowTitle(), QStringLiteral("Tablodan rapora alan ekleme (sihirbaz)"));
+            QCOMPARE(wizard->DataSetBox()->currentText(), QStringLiteral("Table1"));
+            QListWidget *fields = wizard->FieldList();
+            QCOMPARE(fields->count(), 2);
+            for (int i = 0; i < 2; ++i)
+                QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, fields->visualItemRect(fields->item(i)).center());
+            QVERIFY(wizard->HeadersBox()->isChecked());
+            wizard->BandsBox()->setChecked(true);
+            wizard->accept();
+        });
+        TqpInsertFieldsForm::Run(commands);
+        TqpPage *page = f.page();
+        const int lm = page->LeftMargin(), tm = page->TopMargin();
+        QCOMPARE(f.names(), (QStringList{"Band1", "Band2", "Memo1", "Memo2", "Memo3", "Memo4"}));
+        auto *header = static_cast<TqpMemoView *>(page->Items.at(2));
+        auto *name = static_cast<TqpMemoView *>(page->Items.at(3));
+        auto *dues = static_cast<TqpMemoView *>(page->Items.at(5));
+        QCOMPARE(header->Memo, QStringList{"AdiSoyadi"});
+        QCOMPARE(qpGetFontStyle(header->Font.Style) & 2, 2);
+        QCOMPARE(QPoint(header->Left, header->Top), QPoint(lm, tm));
+        QVERIFY(header->Width > 0 && header->Width % 4 == 0);
+        QCOMPARE(name->Memo, QStringList{"[Table1.\"AdiSoyadi\"]"});
+        QCOMPARE(QPoint(name->Left, name->Top), QPoint(lm, tm + 72));
+        // Thirty characters against ten: three times as wide, give or take the grid.
+        QVERIFY(name->Width > 0 && name->Width % 4 == 0);
+        QVERIFY(std::abs(name->Width - 3 * dues->Width) <= 12);
+        QCOMPARE(dues->Left, lm + 4 + name->Width);
+        QCOMPARE(dues->Memo, QStringList{"[Table1.\"Aidat\"]"});
+        TqpView *pageHeader = page->Items.at(0), *data = page->Items.at(1);
+        QCOMPARE(pageHeader->FrameTyp, quint16(btPageHeader));
+        QCOMPARE(pageHeader->Top, tm);
+        QCOMPARE(pageHeader->Height, header->Height);
+        QCOMPARE(data->FrameTyp, quint16(btMasterData));
+        QCOMPARE(data->Top, tm + 72);
+        QCOMPARE(data->FormatStr, QStringLiteral("qpDBDataSet1"));
+        // The text objects are the selection; the bands come along in the undo record.
+        QCOMPARE(f.state->SelCount(), 4);
+        // One undo takes the whole layout away.
+        f.state->Undo(f.state->UndoBuffer);
+        QCOMPARE(page->Items.size(), 0);
+
+        // One under the other without captions or bands.
+        TqpInsertFieldsForm::InsertFields(commands, QStringLiteral("Table1"), {QStringLiteral("AdiSoyadi"),
+                                          QStringLiteral("Aidat")}, true, false, false);
+        QCOMPARE(page->Items.size(), 2);
+        QCOMPARE(page->Items.at(1)->Top, tm + 4 + page->Items.at(0)->Height);
+        QCOMPARE(page->Items.at(1)->Left, lm);
     }
 };
 
