@@ -249,7 +249,11 @@ void TqpDesignerCommands::Paste(QPoint canvasPos)
     State->ShowPosition();
 }
 
-void TqpDesignerCommands::BringToFront()
+void TqpDesignerCommands::BringToFront() { changeZOrder(true); }
+
+void TqpDesignerCommands::SendToBack() { changeZOrder(false); }
+
+void TqpDesignerCommands::changeZOrder(bool toFront)
 {
     TqpPage *page = State->Page();
     if (!page || State->SelCount() == 0)
@@ -259,25 +263,14 @@ void TqpDesignerCommands::BringToFront()
     for (TqpView *v : std::as_const(page->Items))
         if (v->Selected && State->MayMove(v))
             moving.append(v);
-    for (TqpView *v : std::as_const(moving))
-        page->Items.move(page->Items.indexOf(v), page->Items.size() - 1);
-    State->ArrangeBands();
-    State->Redraw();
-}
-
-void TqpDesignerCommands::SendToBack()
-{
-    TqpPage *page = State->Page();
-    if (!page || State->SelCount() == 0)
-        return;
-    State->AddUndoAction(acZOrder);
-    QList<TqpView *> moving;
-    for (TqpView *v : std::as_const(page->Items))
-        if (v->Selected && State->MayMove(v))
-            moving.prepend(v);
-    // From the last to the first, each to the front: they keep their order.
-    for (TqpView *v : std::as_const(moving))
-        page->Items.move(page->Items.indexOf(v), 0);
+    // Each to the end in list order, or each to the front from the last:
+    // either way the moved objects keep their order among themselves.
+    if (toFront)
+        for (TqpView *v : std::as_const(moving))
+            page->Items.move(page->Items.indexOf(v), page->Items.size() - 1);
+    else
+        for (auto it = moving.crbegin(); it != moving.crend(); ++it)
+            page->Items.move(page->Items.indexOf(*it), 0);
     State->ArrangeBands();
     State->Redraw();
 }

@@ -92,6 +92,7 @@ public:
     static QList<QByteArray> ClipboardStreams();
 
 private:
+    void changeZOrder(bool toFront);
     QList<TqpView *> packedObjects(TqpView *band) const;
     void packBand(TqpView *band, bool fromLeft);
 };
