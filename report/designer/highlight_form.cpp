@@ -1,0 +1,127 @@
+#include "report/designer/highlight_form.h"
+
+#include "platform/canvas/canvas.h"
+#include "platform/modal_seam.h"
+#include "report/core/string_table.h"
+#include "report/designer/color_selector.h"
+#include "report/designer/designer_commands.h"
+#include "report/designer/designer_state.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TqpHighlightForm::TqpHighlightForm(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(qpLoadStr(59788));
+    m_condition = new QLineEdit(this);
+    m_fontColor = new QToolButton(this);
+    m_fillColor = new QToolButton(this);
+    m_bold = new QCheckBox(qpLoadStr(59792), this);
+    m_italic = new QCheckBox(qpLoadStr(59793), this);
+    m_underline = new QCheckBox(qpLoadStr(59794), this);
+    auto *form = new QFormLayout;
+    form->addRow(qpLoadStr(59789), m_condition);
+    form->addRow(qpLoadStr(59790), m_fontColor);
+    form->addRow(qpLoadStr(59791), m_fillColor);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_bold);
+    layout->addWidget(m_italic);
+    layout->addWidget(m_underline);
+    layout->addWidget(buttons);
+
+    m_selector = new TqpColorSelector(this);
+    m_selector->setWindowFlags(Qt::Popup);
+    m_selector->hide();
+    connect(m_selector, &TqpColorSelector::ColorSelected, this, [this](quint32 color) {
+        if (!m_target)
+            return;
+        *m_target = color;
+        paintButton(m_target == &m_fontValue ? m_fontColor : m_fillColor, color);
+        m_target = nullptr;
+    });
+    connect(m_fontColor, &QToolButton::clicked, this, [this] { showSelector(m_fontColor, &m_fontValue); });
+    connect(m_fillColor, &QToolButton::clicked, this, [this] { showSelector(m_fillColor, &m_fillValue); });
+    SetHighlight(QString(), TqpHighlight());
+}
+
+void TqpHighlightForm::paintButton(QToolButton *button, quint32 color)
+{
+    QPixmap pm(40, 12);
+    if (color == clNone)
+        pm.fill(palette().button().color());
+    else
+        pm.fill(qpToQColor(color));
+    QPainter p(&pm);
+    p.setPen(Qt::gray);
+    p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
+    button->setIcon(QIcon(pm));
+    button->setIconSize(pm.size());
+}
+
+void TqpHighlightForm::showSelector(QToolButton *button, quint32 *target)
+{
+    m_target = target;
+    m_selector->SetColor(*target);
+    m_selector->move(button->mapToGlobal(QPoint(0, button->height())));
+    m_selector->show();
+}
+
+void TqpHighlightForm::SetHighlight(const QString &condition, const TqpHighlight &h)
+{
+    m_condition->setText(condition);
+    m_fontValue = h.FontColor;
+    m_fillValue = h.FillColor;
+    paintButton(m_fontColor, m_fontValue);
+    paintButton(m_fillColor, m_fillValue);
+    m_bold->setChecked(h.FontStyle & 2);
+    m_italic->setChecked(h.FontStyle & 1);
+    m_underline->setChecked(h.FontStyle & 4);
+}
+
+QString TqpHighlightForm::Condition() const { return m_condition->text(); }
+
+TqpHighlight TqpHighlightForm::Highlight() const
+{
+    TqpHighlight h;
+    h.FontColor = m_fontValue;
+    h.FillColor = m_fillValue;
+    h.FontStyle = quint16((m_bold->isChecked() ? 2 : 0) | (m_italic->isChecked() ? 1 : 0)
+                          | (m_underline->isChecked() ? 4 : 0));
+    return h;
+}
+
+void TqpHighlightForm::Edit(TqpDesignerCommands &commands, QWidget *parent)
+{
+    TqpDesignerState *state = commands.State;
+    const QList<TqpView *> sel = state->Selection();
+    if (sel.isEmpty())
+        return;
+    TqpHighlightForm form(parent);
+    if (auto *last = dynamic_cast<TqpMemoView *>(sel.last()))
+        form.SetHighlight(last->HighlightCondition, last->Highlight);
+    if (UiSeam::ShowModal(&form) == QDialog::Accepted) {
+        QList<TqpView *> texts;
+        for (TqpView *v : sel)
+            if (v->Kind == vkText && state->MayModify(v))
+                texts.append(v);
+        if (!texts.isEmpty()) {
+            state->AddUndoAction(acEdit, texts);
+            for (TqpView *v : std::as_const(texts)) {
+                auto *m = static_cast<TqpMemoView *>(v);
+                m->HighlightCondition = form.Condition();
+                m->Highlight = form.Highlight();
+            }
+            state->ShowPosition();
+        }
+    }
+    state->Redraw();
+}
