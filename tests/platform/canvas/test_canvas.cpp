@@ -46,31 +46,15 @@ private slots:
         QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "DejaVu Sans";
         QTest::newRow("other names pass") << "DejaVu Serif" << "DejaVu Serif";
     }
+    // The names templates carry are drawn in their installed (metric) twins,
+    // by the canvas of every output alike: screen, preview, printer and PDF.
     void windowsFontNamesAreMapped()
     {
         QFETCH(QString, name);
         QFETCH(QString, family);
         QCOMPARE(mappedFontFamily(name), family);
-    }
-
-    // What the canvas really draws with, for every output alike: the names
-    // templates carry resolve to their installed metric twins.
-    void fontNamesDrawInTheirTwins_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("family");
-        QTest::newRow("Arial") << "Arial" << "Liberation Sans";
-        QTest::newRow("Times New Roman") << "Times New Roman" << "Liberation Serif";
-        QTest::newRow("Courier New") << "courier new" << "Liberation Mono";
-        QTest::newRow("installed family") << "DejaVu Serif" << "DejaVu Serif";
-    }
-    void fontNamesDrawInTheirTwins()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, family);
         QCOMPARE(drawnFontFamily(name), family);
         QVERIFY(fontInstalled(name));
-        // The canvas draws the name exactly as it draws the twin itself.
         const auto draw = [](const QString &fontName) {
             QImage img = whitePage();
             TCanvas c(&img);
