@@ -39,6 +39,33 @@ QString mappedFontFamily(const QString &name)
     return map.value(name.trimmed().toUpper(), name);
 }
 
+namespace {
+
+// The face a font name is drawn in, before its style and size.
+QFont canvasFace(const QString &name)
+{
+    QFont f(mappedFontFamily(name));
+    f.setKerning(false);
+    f.setStyleStrategy(QFont::NoFontMerging);
+    return f;
+}
+
+} // namespace
+
+QString drawnFontFamily(const QString &name)
+{
+    QFont f = canvasFace(name);
+    f.setPixelSize(12);
+    return QRawFont::fromFont(f).familyName();
+}
+
+bool fontInstalled(const QString &name)
+{
+    const QString drawn = drawnFontFamily(name);
+    return drawn.compare(name.trimmed(), Qt::CaseInsensitive) == 0 ||
+           drawn.compare(mappedFontFamily(name), Qt::CaseInsensitive) == 0;
+}
+
 // The font in use, with the whole-pixel advances of the characters met so far.
 struct TCanvas::FontCache {
     TFont key;
@@ -76,9 +103,7 @@ TCanvas::FontCache &TCanvas::fontCache()
         return c;
     c = FontCache();
     c.key = Font;
-    QFont f(mappedFontFamily(Font.Name));
-    f.setKerning(false);
-    f.setStyleStrategy(QFont::NoFontMerging);
+    QFont f = canvasFace(Font.Name);
     f.setBold(Font.Style & fsBold);
     f.setItalic(Font.Style & fsItalic);
     f.setUnderline(Font.Style & fsUnderline);
@@ -185,8 +210,11 @@ void TCanvas::TextRect(const QRect &clip, int x, int y, const QString &text, boo
         return;
     QPainter &p = painter();
     p.save();
+    // Within the clip already in force, whoever set it: a layer repainted
+    // only where it changed clips to that area, and text drawn again over
+    // its own untouched pixels would thicken.
     if (!clip.isEmpty())
-        p.setClipRect(clip, m_clip.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
+        p.setClipRect(clip, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     drawRun(x, y, text, rtl);
     p.restore();
 }
@@ -286,7 +314,6 @@ void TCanvas::DrawImage(const QRect &target, const QImage &image)
 
 void TCanvas::SetClipRect(const QRect &r)
 {
-    m_clip = r;
     if (r.isEmpty())
         painter().setClipping(false);
     else

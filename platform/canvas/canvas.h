@@ -55,6 +55,11 @@ struct TBrush {
 // The family that stands in for a font name the desktop may not have, so that
 // measurements agree on every machine with the program's fonts.
 QString mappedFontFamily(const QString &name);
+// The family the canvas really draws a font name with: its own face or its
+// stand-in when the desktop has it, else whatever the desktop falls back to.
+QString drawnFontFamily(const QString &name);
+// Whether a font name is drawn in its own face or its stand-in, not a fallback.
+bool fontInstalled(const QString &name);
 
 class TCanvas {
 public:
@@ -140,7 +145,6 @@ private:
     std::unique_ptr<QPainter> m_painter;
     std::unique_ptr<FontCache> m_fontCache;
     QPoint m_penPos;
-    QRect m_clip;
     int m_justifyExtra = 0, m_justifyCount = 0;
     bool m_recording = false;
     bool m_drawing = true;

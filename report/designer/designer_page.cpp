@@ -1252,9 +1252,12 @@ void TqpDesignerPage::renderLayer(const QRegion &region)
         // Dragging in frame mode shows the selection by its outlines only.
         if ((m_shapes && v->Selected) || !region.intersects(State->ObjectArea(v)))
             continue;
+        // Whatever clip an object sets for itself, the next one is again
+        // bounded by the area being renewed: outside it the layer already
+        // shows the page, and drawing there again would thicken its text.
+        painter.save();
         v->Draw(&canvas);
-        canvas.SetClipRect(QRect());
-        painter.setClipRegion(region);
+        painter.restore();
         if (!v->Script.isEmpty())
             drawMark(painter, v->Left + 1, v->Top + 1, QColor(0x20, 0x60, 0xC0), QLatin1Char('S'));
         if (auto *memo = dynamic_cast<TqpMemoView *>(v); memo && !memo->HighlightCondition.isEmpty())

@@ -7,6 +7,7 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/model/subreport_view.h"
+#include "canvas.h"
 
 #include <QFontDatabase>
 #include <algorithm>
@@ -59,9 +60,11 @@ double UnitsToPoints(double value, TqpReportUnits units)
 
 TqpDesignerState::TqpDesignerState(TqpReport *report, QObject *parent) : QObject(parent), Report(report)
 {
+    // The desktop's list names Arial's metric twin, not Arial itself; what
+    // counts is that the canvas draws it in one of the two.
     const QStringList fonts = QFontDatabase::families();
-    Defaults.FontName = fonts.contains(QStringLiteral("Arial")) || fonts.isEmpty() ? QStringLiteral("Arial")
-                                                                                   : fonts.first();
+    Defaults.FontName =
+        fontInstalled(QStringLiteral("Arial")) || fonts.isEmpty() ? QStringLiteral("Arial") : fonts.first();
     Defaults.Charset = qpCharset;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 
 namespace {
@@ -45,11 +46,52 @@ private slots:
         QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "DejaVu Sans";
         QTest::newRow("other names pass") << "DejaVu Serif" << "DejaVu Serif";
     }
+    // The names templates carry are drawn in their installed (metric) twins,
+    // by the canvas of every output alike: screen, preview, printer and PDF.
     void windowsFontNamesAreMapped()
     {
         QFETCH(QString, name);
         QFETCH(QString, family);
         QCOMPARE(mappedFontFamily(name), family);
+        QCOMPARE(drawnFontFamily(name), family);
+        QVERIFY(fontInstalled(name));
+        const auto draw = [](const QString &fontName) {
+            QImage img = whitePage();
+            TCanvas c(&img);
+            c.OpaqueBackground = false;
+            c.Font.Name = fontName;
+            c.Font.Height = -16;
+            c.TextOut(4, 4, QStringLiteral("Ev Telefonu Gsm"));
+            return img;
+        };
+        QCOMPARE(draw(name), draw(family));
+        // ...and not as it draws some other face, so the comparison above means something.
+        const QString other = family == QLatin1String("Liberation Sans") ? QStringLiteral("Liberation Serif")
+                                                                         : QStringLiteral("Liberation Sans");
+        QVERIFY(draw(name) != draw(other));
+    }
+
+    void unknownFontIsNotInstalled()
+    {
+        QVERIFY(!fontInstalled(QStringLiteral("Zelvan No Such Face")));
+    }
+
+    // A clip set on the painter by whoever owns it (the area a cached layer
+    // is repainted in) bounds clipped text too, so nothing outside it is
+    // drawn over again.
+    void clippedTextStaysInsideThePaintersClip()
+    {
+        QImage img = whitePage();
+        {
+            TCanvas c(&img);
+            c.OpaqueBackground = false;
+            c.Font.Height = -13;
+            c.Painter().setClipRect(QRect(0, 0, 30, 120));
+            c.TextRect(QRect(10, 10, 150, 20), 10, 10, QStringLiteral("WWWWWWWW"));
+        }
+        const QRect ink = inkBox(img);
+        QVERIFY(!ink.isEmpty());
+        QVERIFY2(ink.right() < 30, qPrintable(QString::number(ink.right())));
     }
 
     void metricsOfArialTen()

@@ -1,8 +1,9 @@
 // The designer's page canvas in a plain window, driven by real pointer and
 // key events: insertion at the default size, band drags with and without
 // their contents, handle flipping, edge splitting, rubber bands, grid
-// alignment, undo and redo with their limits and pages, restrictions, and
-// pages that are large or hold objects without a proper size.
+// alignment, undo and redo with their limits and pages, restrictions,
+// pages that are large or hold objects without a proper size, repaints after
+// a drag, and the font of new text.
 
 #include "report/designer/band_type_form.h"
 #include "report/designer/designer_page.h"
@@ -16,6 +17,7 @@
 #include "report/model/object_registry.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
+#include "canvas.h"
 #include "scripted_ui.h"
 
 #include <QApplication>
@@ -840,6 +842,44 @@ private slots:
         QVERIFY(spy.painted.contains(QRect(100, 100, 41, 20)));
         QVERIFY(!spy.painted.intersects(QRect(480, 580, 80, 60)));
         QVERIFY(spy.painted.boundingRect().width() < 100);
+    }
+
+    // The repaint after a drag reaches into the neighbours' areas; what it
+    // shows of them must be what a page drawn afresh shows: neither their
+    // text drawn a second time over itself nor parts of them wiped.
+    void dragLeavesTheCanvasAsDrawnAfresh()
+    {
+        // Earlier in the list than the dragged one, right of it within its marks' reach.
+        memo(QStringLiteral("Ev Telefonu"), {164, 100, 100, 20});
+        TqpMemoView *dragged = memo(QStringLiteral("Gsm"), {100, 100, 60, 20});
+        // Later in the list, below it, its text reaching out of the area renewed.
+        memo(QStringLiteral("Adres Bilgileri"), {100, 124, 140, 20});
+        state->Redraw();
+        canvas->repaint();
+        drag(QPoint(130, 110), QPoint(130, 200));
+        QCOMPARE(dragged->Top, 188);
+        const QImage afterDrag = canvas->grab().toImage();
+        state->Redraw();
+        const QImage fresh = canvas->grab().toImage();
+        QCOMPARE(afterDrag.size(), fresh.size());
+        QRect differing;
+        for (int y = 0; y < fresh.height(); ++y)
+            for (int x = 0; x < fresh.width(); ++x)
+                if (afterDrag.pixel(x, y) != fresh.pixel(x, y))
+                    differing |= QRect(x, y, 1, 1);
+        QCOMPARE(differing, QRect());
+    }
+
+    // New text takes "Arial", which the canvas draws in its installed twin.
+    void newTextIsDrawnInArialsTwin()
+    {
+        QCOMPARE(state->Defaults.FontName, QStringLiteral("Arial"));
+        canvas->SetTool(dtText);
+        click(QPoint(101, 53));
+        auto *v = dynamic_cast<TqpMemoView *>(page()->Items.value(0));
+        QVERIFY(v);
+        QCOMPARE(v->Font.Name, QStringLiteral("Arial"));
+        QCOMPARE(drawnFontFamily(v->Font.Name), QStringLiteral("Liberation Sans"));
     }
 };
 
