@@ -4,6 +4,7 @@
 #include "report/core/string_table.h"
 #include "report/designer/band_type_form.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/subreport_page.h"
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
 #include "report/model/memo_view.h"
@@ -791,8 +792,11 @@ void TqpDesignerPage::insertObject(TRect r, const QString &fieldText)
     } else {
         invalidate(State->ObjectArea(v));
     }
-    if (tool == dtSubReport)
+    if (tool == dtSubReport) {
+        if (State->EditAfterInsert)
+            qpChooseInsertedSubReportPage(static_cast<TqpSubReportView *>(v), State, this);
         emit State->pageChanged();
+    }
     State->SelectionChanged();
     State->AddUndoAction(acInsert, {v});
     if (State->EditAfterInsert && fieldText.isEmpty())
