@@ -572,16 +572,7 @@ void TqpDesignerForm::SetPageTitles()
     Tab1->blockSignals(false);
 }
 
-TqpPage *TqpDesignerForm::newPage()
-{
-    TqpPage *page = Report->Pages.Add();
-    page->CreateUniqueName();
-    // Without a printer that reports its paper a new page would have no
-    // sheet at all; it starts on A4 instead.
-    if (page->PaperWidth <= 0 || page->PaperHeight <= 0)
-        page->ChangePaper(9, 2100, 2970, -1, poPortrait);
-    return page;
-}
+TqpPage *TqpDesignerForm::newPage() { return State->NewPage(); }
 
 bool TqpDesignerForm::AddPage()
 {

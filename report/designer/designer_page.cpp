@@ -736,7 +736,7 @@ void TqpDesignerPage::insertObject(TRect r, const QString &fieldText)
     } else if (tool == dtSubReport) {
         auto *sub = static_cast<TqpSubReportView *>(qpCreateObject(vkSubReport, QString()));
         sub->SubPage = State->Report->Pages.GetCount();
-        State->Report->Pages.Add();
+        State->NewPage();
         v = sub;
     } else if (tool >= dtAddIn && tool - dtAddIn < qpAddInsCount) {
         const QString cls = qpAddIns[tool - dtAddIn].ClassRef.ClassName;

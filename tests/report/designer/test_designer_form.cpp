@@ -672,6 +672,12 @@ private slots:
         QVERIFY(sub);
         QCOMPARE(sub->SubPage, subPage);
         QCOMPARE(report->Pages.GetCount(), pagesAfter);
+        // A fresh page is named and has a sheet to draw on, even with no printer.
+        if (subPage == pages) {
+            QVERIFY(!report->Pages.GetPages(subPage)->Name.isEmpty());
+            QVERIFY(report->Pages.GetPages(subPage)->SheetWidth() > 0);
+            QVERIFY(form->PageCanvas->width() > 0 && form->PageCanvas->height() > 0);
+        }
         // Editing after insertion shows the sub-report's page, tabs included.
         QCOMPARE(form->State->CurPageIndex, subPage);
         QCOMPARE(form->Tab1->count(), pagesAfter);
