@@ -168,6 +168,11 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     connect(State, &TqpDesignerState::selectionChanged, this, &TqpDesignerForm::updateStatus);
     connect(State, &TqpDesignerState::undoChanged, this, &TqpDesignerForm::updateStatus);
     connect(PageCanvas, &TqpDesignerPage::statusChanged, StatusBox, &TqpStatusBox::Refresh);
+    // After an insertion the canvas goes back to the selection tool by itself.
+    connect(PageCanvas, &TqpDesignerPage::toolChanged, this, [this](int tool) {
+        if (QAction *a = ToolActions.value(tool))
+            a->setChecked(true);
+    });
     connect(PageCanvas, &TqpDesignerPage::pageEditorRequested, this, [this] {
         if (State->Page() && State->Page()->PageType == ptReport)
             PgB3Click();

@@ -79,6 +79,7 @@ void TqpDesignerPage::SetTool(int tool, bool locked)
     ToolLocked = locked;
     m_outlineShown = false;
     setCursorKind(tool == dtSelect ? dcDefault : tool == dtLine ? dcPencil : dcCross);
+    emit toolChanged(tool);
 }
 
 void TqpDesignerPage::Init()

@@ -662,6 +662,7 @@ private slots:
         form->ToolActions.value(dtSubReport)->trigger();
         QTest::mouseClick(form->PageCanvas, Qt::LeftButton, {}, QPoint(60, 200));
         QCOMPARE(ui->modalShown.size(), dialogs);
+        QVERIFY(form->ToolActions.value(dtSelect)->isChecked()); // the tool buttons follow the canvas
         if (dialogs) {
             QList<int> expected;
             for (int i = 1; i <= pages; ++i)
