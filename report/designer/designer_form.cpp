@@ -167,6 +167,8 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     });
     connect(State, &TqpDesignerState::selectionChanged, this, &TqpDesignerForm::updateStatus);
     connect(State, &TqpDesignerState::undoChanged, this, &TqpDesignerForm::updateStatus);
+    // An editor changed the object: its first line in the status bar follows.
+    connect(State, &TqpDesignerState::positionChanged, this, &TqpDesignerForm::updateStatus);
     connect(PageCanvas, &TqpDesignerPage::statusChanged, StatusBox, &TqpStatusBox::Refresh);
     // After an insertion the canvas goes back to the selection tool by itself.
     connect(PageCanvas, &TqpDesignerPage::toolChanged, this, [this](int tool) {

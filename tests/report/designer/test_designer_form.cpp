@@ -543,6 +543,7 @@ private slots:
         doubleClick(QPoint(60, 50));
         QCOMPARE(ui->modalShown.size(), 1);
         QCOMPARE(m->Memo, (QStringList{QStringLiteral("Baski: [DATE]"), QStringLiteral("ikinci")}));
+        QCOMPARE(form->StatusPanels[2]->text(), QStringLiteral("Memo1: Baski: [DATE]"));
         QVERIFY(form->GetModified());
         QVERIFY(form->FileBtn3->isEnabled());
         form->UndoB->trigger();
