@@ -6,18 +6,12 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 
-namespace {
-constexpr int kOk = 55000, kCancel = 55001;
-}
-
 QDialogButtonBox *qpOkCancelButtons(QDialog *dialog)
 {
-    auto *buttons = new QDialogButtonBox;
-    // Standard buttons with our own texts, so the platform's keys (Enter,
-    // Esc) and look-ups by button find them.
-    buttons->addButton(QDialogButtonBox::Ok)->setText(qpLoadStr(kOk));
-    buttons->addButton(QDialogButtonBox::Cancel)->setText(qpLoadStr(kCancel));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
+    auto *box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    box->button(QDialogButtonBox::Ok)->setText(qpLoadStr(55000));
+    box->button(QDialogButtonBox::Cancel)->setText(qpLoadStr(55001));
+    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return box;
 }

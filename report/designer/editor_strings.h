@@ -1,8 +1,9 @@
 #pragma once
-// Message ids of the object editors' captions and labels, and the OK and
-// Cancel buttons every one of them ends with.
+// Message ids of the object editors' captions and labels; their OK and Cancel
+// buttons are the designer's common ones.
 
 #include "report/core/string_table.h"
+#include "report/designer/dialog_buttons.h"
 
 #include <QDialogButtonBox>
 
@@ -59,5 +60,3 @@ enum TqpEditorString : int {
     qpsScriptNotCompiled = 53953,
 };
 
-// "Tamam" and "Vazgeç", wired to the dialog's accept and reject.
-QDialogButtonBox *qpOkCancelButtons(QDialog *dialog);
