@@ -9,12 +9,13 @@
 #include "report/designer/designer_options_form.h"
 #include "report/designer/designer_page.h"
 #include "report/designer/designer_state.h"
-#include "report/designer/memo_form.h"
+#include "report/designer/expression_form.h"
+#include "report/designer/field_chooser.h"
+#include "report/designer/object_editors.h"
 #include "report/designer/page_options_form.h"
 #include "report/designer/report_options_form.h"
 #include "report/designer/status_box.h"
 #include "report/designer/template_forms.h"
-#include "report/model/memo_view.h"
 #include "report/model/model_globals.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
@@ -155,21 +156,29 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     });
     connect(Tab1, &QTabBar::tabMoved, this, &TqpDesignerForm::MovePage);
     connect(State, &TqpDesignerState::modifiedChanged, this, [this] { updateSaveEnabled(); });
+    // Pages made current or added from the canvas or an editor (a sub-report
+    // opened, one inserted, an insertion undone): the tabs follow.
+    connect(State, &TqpDesignerState::pageChanged, this, [this] {
+        Page = State->Page();
+        SetPageTitles();
+        Tab1->blockSignals(true);
+        Tab1->setCurrentIndex(State->CurPageIndex);
+        Tab1->blockSignals(false);
+    });
     connect(State, &TqpDesignerState::selectionChanged, this, &TqpDesignerForm::updateStatus);
     connect(State, &TqpDesignerState::undoChanged, this, &TqpDesignerForm::updateStatus);
+    // An editor changed the object: its first line in the status bar follows.
+    connect(State, &TqpDesignerState::positionChanged, this, &TqpDesignerForm::updateStatus);
     connect(PageCanvas, &TqpDesignerPage::statusChanged, StatusBox, &TqpStatusBox::Refresh);
+    // After an insertion the canvas goes back to the selection tool by itself.
+    connect(PageCanvas, &TqpDesignerPage::toolChanged, this, [this](int tool) {
+        if (QAction *a = ToolActions.value(tool))
+            a->setChecked(true);
+    });
     connect(PageCanvas, &TqpDesignerPage::pageEditorRequested, this, [this] {
         if (State->Page() && State->Page()->PageType == ptReport)
             PgB3Click();
     });
-    // The text editor of text objects, for the canvas and for the objects' own editor call.
-    State->MemoEditorWindow = [this](TqpView *view) {
-        auto *memo = dynamic_cast<TqpMemoView *>(view);
-        if (!memo || !TqpMemoForm::Edit(memo, this, [this] { State->BeforeChange(); }))
-            return false;
-        SetModified(true);
-        return true;
-    };
     resize(1000, 720);
 }
 
@@ -181,7 +190,7 @@ TqpDesignerForm::~TqpDesignerForm()
         Report->FileName = CurDocName == qpLoadStr(kUntitled) ? QString() : CurDocName;
     if (qpDesigner == this) {
         qpDesigner = nullptr;
-        qpMemoEditor = m_previousMemoEditor;
+        qpRemoveObjectEditors();
     }
     if (qpDesignerPage == State->Page())
         qpDesignerPage = nullptr;
@@ -404,8 +413,7 @@ void TqpDesignerForm::showEvent(QShowEvent *event)
 void TqpDesignerForm::FormShow()
 {
     qpDesigner = this;
-    m_previousMemoEditor = qpMemoEditor;
-    qpMemoEditor = [this](TqpObject *sender) { State->ShowMemoEditor(dynamic_cast<TqpView *>(sender)); };
+    qpInstallObjectEditors(State, this);
     applyRestrictions();
     clearUndo();
     SetModified(false);
@@ -520,11 +528,9 @@ void TqpDesignerForm::SelectObject(const QString &name)
     State->SelectObject(name);
 }
 
-// The field chooser and the expression builder come with the insert-fields
-// window and the editors; until then nothing is inserted.
-QString TqpDesignerForm::InsertDBField() { return {}; }
+QString TqpDesignerForm::InsertDBField() { return qpInsertDBField(Report->Dictionary, this); }
 
-QString TqpDesignerForm::InsertExpression() { return {}; }
+QString TqpDesignerForm::InsertExpression() { return qpInsertExpression(Report->Dictionary, this); }
 
 // ---------------------------------------------------------------- pages
 
@@ -573,16 +579,7 @@ void TqpDesignerForm::SetPageTitles()
     Tab1->blockSignals(false);
 }
 
-TqpPage *TqpDesignerForm::newPage()
-{
-    TqpPage *page = Report->Pages.Add();
-    page->CreateUniqueName();
-    // Without a printer that reports its paper a new page would have no
-    // sheet at all; it starts on A4 instead.
-    if (page->PaperWidth <= 0 || page->PaperHeight <= 0)
-        page->ChangePaper(9, 2100, 2970, -1, poPortrait);
-    return page;
-}
+TqpPage *TqpDesignerForm::newPage() { return State->NewPage(); }
 
 bool TqpDesignerForm::AddPage()
 {
@@ -970,6 +967,10 @@ void TqpDesignerForm::FileBtn4Click()
     Report->Preview = preview;
     Report->ModalPreview = modal;
     CurReport = Report;
+    // A page edited from the preview had a designer of its own, which took
+    // the editors with it when it closed.
+    qpDesigner = this;
+    qpInstallObjectEditors(State, this);
     State->DrawingSuspended = false;
     InspectorDock->setEnabled(true);
     SetCurPage(qMin(State->CurPageIndex, Report->Pages.GetCount() - 1));

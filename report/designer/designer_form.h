@@ -125,7 +125,6 @@ private:
     void setAvailable(QAction *action, bool available);
 
     bool m_shown = false;
-    std::function<void(TqpObject *)> m_previousMemoEditor;
     QHash<QAction *, QAction *> m_buttons;
 };
 

@@ -4,6 +4,7 @@
 #include "report/core/string_table.h"
 #include "report/designer/band_type_form.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/subreport_page.h"
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
 #include "report/model/memo_view.h"
@@ -78,6 +79,7 @@ void TqpDesignerPage::SetTool(int tool, bool locked)
     ToolLocked = locked;
     m_outlineShown = false;
     setCursorKind(tool == dtSelect ? dcDefault : tool == dtLine ? dcPencil : dcCross);
+    emit toolChanged(tool);
 }
 
 void TqpDesignerPage::Init()
@@ -735,7 +737,7 @@ void TqpDesignerPage::insertObject(TRect r, const QString &fieldText)
     } else if (tool == dtSubReport) {
         auto *sub = static_cast<TqpSubReportView *>(qpCreateObject(vkSubReport, QString()));
         sub->SubPage = State->Report->Pages.GetCount();
-        State->Report->Pages.Add();
+        State->NewPage();
         v = sub;
     } else if (tool >= dtAddIn && tool - dtAddIn < qpAddInsCount) {
         const QString cls = qpAddIns[tool - dtAddIn].ClassRef.ClassName;
@@ -791,8 +793,11 @@ void TqpDesignerPage::insertObject(TRect r, const QString &fieldText)
     } else {
         invalidate(State->ObjectArea(v));
     }
-    if (tool == dtSubReport)
+    if (tool == dtSubReport) {
+        if (State->EditAfterInsert)
+            qpChooseInsertedSubReportPage(static_cast<TqpSubReportView *>(v), State, this);
         emit State->pageChanged();
+    }
     State->SelectionChanged();
     State->AddUndoAction(acInsert, {v});
     if (State->EditAfterInsert && fieldText.isEmpty())

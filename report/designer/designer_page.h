@@ -85,6 +85,8 @@ signals:
     void statusChanged();
     // A double click on no object: the page's options (its script on a dialog page).
     void pageEditorRequested();
+    // The tool in use changed (the window's tool buttons follow).
+    void toolChanged(int tool);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

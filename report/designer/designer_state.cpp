@@ -126,6 +126,17 @@ bool TqpDesignerState::MayEdit(const TqpView *v) const
     return !qpDesignerRestricted(qpdrDontEditObj) && !(v->Restrictions & rsNoContents);
 }
 
+TqpPage *TqpDesignerState::NewPage()
+{
+    TqpPage *page = Report->Pages.Add();
+    page->CreateUniqueName();
+    // Without a printer that reports its paper a new page would have no
+    // sheet at all; it starts on A4 instead.
+    if (page->PaperWidth <= 0 || page->PaperHeight <= 0)
+        page->ChangePaper(9, 2100, 2970, -1, poPortrait);
+    return page;
+}
+
 void TqpDesignerState::SetCurPage(int index)
 {
     if (index < 0 || index >= Report->Pages.GetCount())

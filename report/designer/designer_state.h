@@ -120,6 +120,8 @@ public:
     bool MayEdit(const TqpView *v) const;
 
     void SetCurPage(int index);
+    // A page appended to the report, named, with a sheet to draw on.
+    TqpPage *NewPage();
     // Bands first in their order, the first overlay band at the very front,
     // cross-tab bands last among the bands.
     void ArrangeBands();

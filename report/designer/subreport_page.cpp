@@ -35,12 +35,44 @@ TqpSubReportPageForm::TqpSubReportPageForm(TqpReport *report, int ownPage, int c
 
 int TqpSubReportPageForm::PageIndex() const { return Pages->count() ? Pages->currentData().toInt() : -1; }
 
-bool qpChooseSubReportPage(TqpSubReportView *view, TqpDesignerState *state, QWidget *parent)
+namespace {
+
+// The page the operator chose for the view, or -1 when the choice was
+// cancelled or left as it was.
+int choosePage(TqpSubReportView *view, TqpDesignerState *state, QWidget *parent)
 {
     TqpSubReportPageForm form(state->Report, state->CurPageIndex, view->SubPage, parent);
     if (UiSeam::ShowModal(&form) != QDialog::Accepted || form.PageIndex() < 0 || form.PageIndex() == view->SubPage)
+        return -1;
+    return form.PageIndex();
+}
+
+} // namespace
+
+bool qpChooseSubReportPage(TqpSubReportView *view, TqpDesignerState *state, QWidget *parent)
+{
+    const int chosen = choosePage(view, state, parent);
+    if (chosen < 0)
         return false;
     state->AddUndoAction(acEdit, {view});
-    view->SubPage = form.PageIndex();
+    view->SubPage = chosen;
+    return true;
+}
+
+bool qpChooseInsertedSubReportPage(TqpSubReportView *view, TqpDesignerState *state, QWidget *parent)
+{
+    TqpPages &pages = state->Report->Pages;
+    const int fresh = view->SubPage;
+    // Only the object's own page and its fresh one: nothing else to show.
+    if (pages.GetCount() <= 2)
+        return false;
+    const int chosen = choosePage(view, state, parent);
+    if (chosen < 0)
+        return false;
+    // No undo record of its own: undoing the insertion takes the object away,
+    // and a record pointing back at the dropped page would dangle.
+    view->SubPage = chosen;
+    if (fresh == pages.GetCount() - 1 && pages.GetPages(fresh)->Items.isEmpty())
+        pages.Delete(fresh);
     return true;
 }

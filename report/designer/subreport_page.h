@@ -22,3 +22,8 @@ public:
 // Opens the choice and, on OK with a page chosen, records the change for
 // undo and sets the object's SubPage; true when it changed.
 bool qpChooseSubReportPage(TqpSubReportView *view, TqpDesignerState *state, QWidget *parent = nullptr);
+// Offered right after a sub-report object was inserted with a fresh empty
+// page of its own, when the report has other pages it could show instead:
+// choosing one points the object there and drops the fresh page again, so
+// no empty page is left to print. True when the object points elsewhere.
+bool qpChooseInsertedSubReportPage(TqpSubReportView *view, TqpDesignerState *state, QWidget *parent = nullptr);

@@ -11,7 +11,8 @@
 #include "report/designer/designer_options_form.h"
 #include "report/designer/designer_page.h"
 #include "report/designer/designer_state.h"
-#include "report/designer/memo_form.h"
+#include "report/designer/memo_editor.h"
+#include "report/designer/subreport_page.h"
 #include "report/designer/page_options_form.h"
 #include "report/designer/template_forms.h"
 #include "report/expr/expr_globals.h"
@@ -23,10 +24,12 @@
 #include "report/model/subreport_view.h"
 #include "report/output/printer.h"
 #include "scripted_ui.h"
+#include "syntax_memo.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
@@ -34,6 +37,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTabBar>
@@ -103,6 +108,14 @@ class TestDesignerForm : public QObject {
             report->Pages.Add()->CreateUniqueName();
         form = std::make_unique<TqpDesignerForm>(report.get(), fullMode);
         form->show();
+    }
+
+    // What the platform delivers for a double click: a click, then the
+    // double-click event in place of the second press.
+    void doubleClick(QPoint p)
+    {
+        QTest::mouseClick(form->PageCanvas, Qt::LeftButton, {}, p);
+        QTest::mouseDClick(form->PageCanvas, Qt::LeftButton, {}, p);
     }
 
     QString promptText(const QString &file) const
@@ -558,32 +571,169 @@ private slots:
         QCOMPARE(settings->value(qpRegRootKey() + QStringLiteral("/Form/TqpDesignerForm/GridSize")).toInt(), 18);
     }
 
-    void editingATextObjectsLinesCanBeUndone()
+    // A double click on a text object opens the text editor; what is typed
+    // there comes back into the object and can be undone. Enter on the
+    // selected object opens it again, and cancelling changes nothing.
+    void textObjectsOpenTheTextEditor()
     {
         open();
         TqpMemoView *m = memo(report->Pages.GetPages(0), QStringLiteral("Memo1"));
-        form->SelectObject(QStringLiteral("Memo1"));
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         ui->modalActions << [](QDialog *d) {
-            auto *editor = qobject_cast<TqpMemoForm *>(d);
-            QVERIFY(editor);
-            QCOMPARE(editor->Memo1->toPlainText(), QStringLiteral("Memo1"));
-            editor->Memo1->setPlainText(QStringLiteral("Baskı: [DATE]\nikinci"));
-            editor->accept();
+            auto *editor = qobject_cast<TqpMemoEditorForm *>(d);
+            QVERIFY2(editor, d->metaObject()->className());
+            QCOMPARE(editor->MemoText->toPlainText(), QStringLiteral("Memo1"));
+            editor->MemoText->selectAll();
+            QTest::keyClicks(editor->MemoText, QStringLiteral("Baski: [DATE]"));
+            QTest::keyClick(editor->MemoText, Qt::Key_Return);
+            QTest::keyClicks(editor->MemoText, QStringLiteral("ikinci"));
+            QTest::mouseClick(editor->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
         };
-        form->State->ShowEditor();
-        QCOMPARE(m->Memo, (QStringList{QStringLiteral("Baskı: [DATE]"), QStringLiteral("ikinci")}));
+        doubleClick(QPoint(60, 50));
+        QCOMPARE(ui->modalShown.size(), 1);
+        QCOMPARE(m->Memo, (QStringList{QStringLiteral("Baski: [DATE]"), QStringLiteral("ikinci")}));
+        QCOMPARE(form->StatusPanels[2]->text(), QStringLiteral("Memo1: Baski: [DATE]"));
         QVERIFY(form->GetModified());
+        QVERIFY(form->FileBtn3->isEnabled());
         form->UndoB->trigger();
         m = static_cast<TqpMemoView *>(report->FindObject(QStringLiteral("Memo1")));
         QCOMPARE(m->Memo, QStringList{QStringLiteral("Memo1")});
-        // Cancelled, nothing changes.
+
         form->SetModified(false);
         form->SelectObject(QStringLiteral("Memo1"));
-        ui->modalActions << [](QDialog *d) { d->reject(); };
-        form->State->ShowEditor();
+        ui->modalActions << [](QDialog *d) {
+            QVERIFY(qobject_cast<TqpMemoEditorForm *>(d));
+            static_cast<TqpMemoEditorForm *>(d)->MemoText->setPlainText(QStringLiteral("vazgeçildi"));
+            d->reject();
+        };
+        QTest::keyClick(form->PageCanvas, Qt::Key_Return);
+        QCOMPARE(ui->modalShown.size(), 2);
+        QCOMPARE(m->Memo, QStringList{QStringLiteral("Memo1")});
         QVERIFY(!form->GetModified());
         form.reset();
-        QVERIFY(!qpMemoEditor); // the window's editor leaves with it
+        QVERIFY(!qpMemoEditor); // the window's editors leave with it
+    }
+
+    // A script with a mistake keeps the editor open with the caret where the
+    // message points; once mended it is stored with the text.
+    void aScriptErrorPutsTheCaretThere()
+    {
+        open();
+        TqpMemoView *m = memo(report->Pages.GetPages(0), QStringLiteral("Memo1"));
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QString footer;
+        QPoint caret;
+        bool stillOpen = false;
+        ui->modalActions << [&](QDialog *d) {
+            auto *editor = qobject_cast<TqpMemoEditorForm *>(d);
+            QVERIFY(editor);
+            editor->Pages->setCurrentWidget(editor->ScriptMemo);
+            QCOMPARE(editor->ScriptMemo->Lines(), qpEmptyScript()); // a new script's empty block
+            editor->ScriptMemo->setFocus();
+            editor->ScriptMemo->SetPos(3, 2);
+            QTest::keyClicks(editor->ScriptMemo, QStringLiteral("if 1 = then"));
+            auto *ok = editor->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+            QTest::mouseClick(ok, Qt::LeftButton);
+            stillOpen = editor->isVisible() && editor->result() != QDialog::Accepted;
+            caret = QPoint(editor->ScriptMemo->GetPos());
+            footer = editor->ScriptMemo->FooterText();
+            editor->ScriptMemo->SetText({QStringLiteral("begin"), QStringLiteral("  if 1 = 1 then Memo1.Visible := True"),
+                                         QStringLiteral("end")});
+            QTest::mouseClick(ok, Qt::LeftButton);
+        };
+        doubleClick(QPoint(60, 50));
+        QVERIFY(stillOpen);
+        QVERIFY2(!footer.isEmpty(), "the error is shown in the footer");
+        QCOMPARE(caret, qpScriptErrorPos(footer));
+        QVERIFY2(caret.y() > 1, qPrintable(footer)); // below "begin", where the mistake was noticed
+        QCOMPARE(m->Script.value(1), QStringLiteral("  if 1 = 1 then Memo1.Visible := True"));
+    }
+
+    // What the window's insert commands give: the chosen field or expression
+    // in brackets, nothing when cancelled.
+    void insertCommandsGoThroughTheirDialogs()
+    {
+        open();
+        ui->modalActions << [](QDialog *d) {
+            auto *line = d->findChild<QLineEdit *>(QStringLiteral("Expression"));
+            QVERIFY(line);
+            QTest::keyClicks(line, QStringLiteral("UPPERCASE('ab')"));
+            QTest::mouseClick(d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        };
+        ui->modalActions << [](QDialog *d) { d->reject(); };
+        ui->modalActions << [](QDialog *d) {
+            QCOMPARE(d->objectName(), QStringLiteral("TqpFieldsForm"));
+            d->reject();
+        };
+        QCOMPARE(form->InsertExpression(), QStringLiteral("[UPPERCASE('ab')]"));
+        QCOMPARE(form->InsertExpression(), QString());
+        QCOMPARE(form->InsertDBField(), QString());
+        QCOMPARE(ui->modalShown.size(), 3);
+    }
+
+    // Inserting a sub-report offers the pages the report already has; one
+    // chosen there is shown instead of a fresh empty page, which goes again.
+    void insertingASubReportOffersThePages_data()
+    {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<int>("choice"); // -1: cancelled
+        QTest::addColumn<int>("subPage");
+        QTest::addColumn<int>("pagesAfter");
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("only its own page: no choice") << 1 << -1 << 1 << 2 << 0;
+        QTest::newRow("an existing page chosen") << 3 << 2 << 2 << 3 << 1;
+        QTest::newRow("the fresh page kept") << 3 << 3 << 3 << 4 << 1;
+        QTest::newRow("choice cancelled") << 3 << -1 << 3 << 4 << 1;
+    }
+
+    void insertingASubReportOffersThePages()
+    {
+        QFETCH(int, pages);
+        QFETCH(int, choice);
+        QFETCH(int, subPage);
+        QFETCH(int, pagesAfter);
+        QFETCH(int, dialogs);
+        open(pages);
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QList<int> offered;
+        ui->modalActions << [&](QDialog *d) {
+            auto *box = d->findChild<QComboBox *>(QStringLiteral("Pages"));
+            QVERIFY(box);
+            for (int i = 0; i < box->count(); ++i)
+                offered << box->itemData(i).toInt();
+            QCOMPARE(box->currentData().toInt(), pages); // the fresh page first
+            if (choice < 0) {
+                d->reject();
+                return;
+            }
+            box->setCurrentIndex(box->findData(choice));
+            QTest::mouseClick(d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        };
+        form->ToolActions.value(dtSubReport)->trigger();
+        QTest::mouseClick(form->PageCanvas, Qt::LeftButton, {}, QPoint(60, 200));
+        QCOMPARE(ui->modalShown.size(), dialogs);
+        QVERIFY(form->ToolActions.value(dtSelect)->isChecked()); // the tool buttons follow the canvas
+        if (dialogs) {
+            QList<int> expected;
+            for (int i = 1; i <= pages; ++i)
+                expected << i;
+            QCOMPARE(offered, expected);
+        }
+        auto *sub = dynamic_cast<TqpSubReportView *>(report->FindObject(QStringLiteral("SubReport1")));
+        QVERIFY(sub);
+        QCOMPARE(sub->SubPage, subPage);
+        QCOMPARE(report->Pages.GetCount(), pagesAfter);
+        // A fresh page is named and has a sheet to draw on, even with no printer.
+        if (subPage == pages) {
+            QVERIFY(!report->Pages.GetPages(subPage)->Name.isEmpty());
+            QVERIFY(report->Pages.GetPages(subPage)->SheetWidth() > 0);
+            QVERIFY(form->PageCanvas->width() > 0 && form->PageCanvas->height() > 0);
+        }
+        // Editing after insertion shows the sub-report's page, tabs included.
+        QCOMPARE(form->State->CurPageIndex, subPage);
+        QCOMPARE(form->Tab1->count(), pagesAfter);
+        QCOMPARE(form->Tab1->currentIndex(), subPage);
+        QCOMPARE(form->Tab1->tabText(subPage), QStringLiteral("SubReport1"));
     }
 
     void designReportShowsTheDesignerThroughTheHook()
