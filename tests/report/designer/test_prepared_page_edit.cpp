@@ -6,7 +6,7 @@
 
 #include "report/designer/designer_form.h"
 #include "report/designer/designer_state.h"
-#include "report/designer/memo_form.h"
+#include "report/designer/memo_editor.h"
 #include "report/engine/prepared_pages.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/memo_view.h"
@@ -133,9 +133,9 @@ class TestPreparedPageEdit : public QObject {
             if (!text.isNull()) {
                 designer->SelectObject(QStringLiteral("Memo1"));
                 ui->modalActions.prepend([text](QDialog *e) {
-                    auto *editor = qobject_cast<TqpMemoForm *>(e);
+                    auto *editor = qobject_cast<TqpMemoEditorForm *>(e);
                     QVERIFY(editor);
-                    editor->Memo1->setPlainText(text);
+                    editor->MemoText->setPlainText(text);
                     editor->accept();
                 });
                 designer->State->ShowEditor();
