@@ -469,9 +469,19 @@ void TqpDesignerForm::unitsToStatus() { StatusPanels[0]->setText(qpLoadStr(kUnit
 
 bool TqpDesignerForm::eventFilter(QObject *watched, QEvent *event)
 {
+    // A double click on the font name opens the font dialog; Enter in a
+    // property box applies its text, typed or not in the list.
     if (FontNameBox && watched == FontNameBox->lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
         C2DblClick();
         return true;
+    }
+    if (event->type() == QEvent::KeyPress && watched->property("propertyTag").isValid()) {
+        const int k = static_cast<QKeyEvent *>(event)->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+            PropertyClick(watched->property("propertyTag").toInt(),
+                          Variant(static_cast<QLineEdit *>(watched)->text()));
+            return true;
+        }
     }
     // A double click on the units panel switches to the next unit.
     if (watched == StatusPanels[0] && event->type() == QEvent::MouseButtonDblClick) {
@@ -1110,17 +1120,17 @@ void TqpDesignerForm::createPropertyBars()
         combo->setFixedWidth(width);
         combo->setInsertPolicy(QComboBox::NoInsert);
         b->addWidget(combo);
-        // A pick from the list or Enter in the box applies the text.
+        // A pick from the list applies it; Enter in the box is taken by the window's filter.
         connect(combo, &QComboBox::activated, this,
                 [this, combo, tag] { PropertyClick(tag, Variant(combo->currentText())); });
+        combo->lineEdit()->setProperty("propertyTag", tag);
+        combo->lineEdit()->installEventFilter(this);
     };
 
     FontNameBox = new QFontComboBox;
     FontNameBox->setObjectName(QStringLiteral("C2"));
     FontNameBox->setToolTip(QStringLiteral("Font"));
     box(TextBar, FontNameBox, ptFontName, 150);
-    // A double click on the font name opens the font dialog.
-    FontNameBox->lineEdit()->installEventFilter(this);
     FontSizeBox = new QComboBox;
     FontSizeBox->setObjectName(QStringLiteral("C3"));
     for (int size : {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
