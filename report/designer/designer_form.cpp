@@ -5,12 +5,18 @@
 #include "report/core/exceptions.h"
 #include "report/core/settings_store.h"
 #include "report/core/string_table.h"
+#include "report/designer/color_selector.h"
+#include "report/designer/designer_commands.h"
 #include "report/designer/designer_component.h"
 #include "report/designer/designer_options_form.h"
 #include "report/designer/designer_page.h"
 #include "report/designer/designer_state.h"
 #include "report/designer/expression_form.h"
 #include "report/designer/field_chooser.h"
+#include "report/designer/highlight_form.h"
+#include "report/designer/insert_fields_form.h"
+#include "report/designer/insp_form.h"
+#include "report/designer/line_style_panel.h"
 #include "report/designer/object_editors.h"
 #include "report/designer/page_options_form.h"
 #include "report/designer/report_options_form.h"
@@ -28,6 +34,9 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontComboBox>
+#include <QFontDialog>
+#include <QLineEdit>
 #include <QImage>
 #include <QLabel>
 #include <QMainWindow>
@@ -84,6 +93,7 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     State = new TqpDesignerState(report, this);
+    Commands = new TqpDesignerCommands(State);
     Frame = new QMainWindow(this);
     // A main window is always made as a window; this one lives inside the dialog.
     Frame->setWindowFlags(Qt::Widget);
@@ -139,6 +149,7 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     createActions();
     createToolbars();
     createMenus();
+    createEditing();
 
     connect(Tab1, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0 && index != State->CurPageIndex)
@@ -185,12 +196,14 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
 TqpDesignerForm::~TqpDesignerForm()
 {
     clearUndo();
+    delete Commands;
     SaveState();
     if (FullMode)
         Report->FileName = CurDocName == qpLoadStr(kUntitled) ? QString() : CurDocName;
     if (qpDesigner == this) {
         qpDesigner = nullptr;
         qpRemoveObjectEditors();
+        qpFontEditor = qpHighlightEditor = nullptr;
     }
     if (qpDesignerPage == State->Page())
         qpDesignerPage = nullptr;
@@ -228,19 +241,17 @@ void TqpDesignerForm::createActions()
         State->Undo(State->RedoBuffer);
         updateStatus();
     });
-    // The clipboard and z-order commands come with the editing commands.
-    CutB = make(59823, letterIcon(QStringLiteral("✂")), QKeySequence(Qt::CTRL | Qt::Key_X), [] {});
-    CopyB = make(59824, letterIcon(QStringLiteral("⎘")), QKeySequence(Qt::CTRL | Qt::Key_C), [] {});
-    PasteB = make(59825, letterIcon(QStringLiteral("⎀")), QKeySequence(Qt::CTRL | Qt::Key_V), [] {});
-    BringToFrontB = make(59832, letterIcon(QStringLiteral("▲")), {}, [] {});
-    SendToBackB = make(59833, letterIcon(QStringLiteral("▼")), {}, [] {});
-    for (QAction *a : {CutB, CopyB, PasteB, BringToFrontB, SendToBackB})
-        a->setEnabled(false);
-    DeleteB = make(59826, QIcon(), {}, [this] { State->DeleteObjects(); });
-    SelectAllB = make(59827, letterIcon(QStringLiteral("A")), QKeySequence(Qt::CTRL | Qt::Key_A), [this] {
-        State->SelectAll();
-        State->Redraw();
-    });
+    CutB = make(59823, letterIcon(QStringLiteral("✂")), QKeySequence(Qt::CTRL | Qt::Key_X),
+                [this] { guarded([this] { Commands->Cut(); }); });
+    CopyB = make(59824, letterIcon(QStringLiteral("⎘")), QKeySequence(Qt::CTRL | Qt::Key_C),
+                 [this] { guarded([this] { Commands->Copy(); }); });
+    PasteB = make(59825, letterIcon(QStringLiteral("⎀")), QKeySequence(Qt::CTRL | Qt::Key_V),
+                  [this] { guarded([this] { Commands->Paste(PageCanvas->pos()); }); });
+    BringToFrontB = make(59832, letterIcon(QStringLiteral("▲")), {}, [this] { Commands->BringToFront(); });
+    SendToBackB = make(59833, letterIcon(QStringLiteral("▼")), {}, [this] { Commands->SendToBack(); });
+    DeleteB = make(59826, QIcon(), QKeySequence(Qt::Key_Delete), [this] { State->DeleteObjects(); });
+    SelectAllB = make(59827, letterIcon(QStringLiteral("A")), QKeySequence(Qt::CTRL | Qt::Key_A),
+                      [this] { Commands->SelectAll(); });
     EditB = make(59828, QIcon(), {}, [this] { State->ShowEditor(); });
     PgB1 = make(59829, letterIcon(QStringLiteral("+P")), {}, [this] { PgB1Click(); });
     PgB4 = make(59830, letterIcon(QStringLiteral("+F")), {}, [this] { PgB4Click(); });
@@ -250,8 +261,7 @@ void TqpDesignerForm::createActions()
     GB1->setCheckable(true);
     GB2 = make(59869, letterIcon(QStringLiteral("⌗")), {}, [this](bool on) { State->SetGridAlign(on); });
     GB2->setCheckable(true);
-    GB3 = make(59870, letterIcon(QStringLiteral("↕")), {}, [] {});
-    GB3->setEnabled(false); // fitting to the grid is an editing command
+    GB3 = make(59870, letterIcon(QStringLiteral("↕")), {}, [this] { Commands->FitToGrid(); });
     N14 = make(59837, QIcon(), {}, [this] { N14Click(); });
     HelpContents = make(59839, resourceIcon("help-browser"), QKeySequence(Qt::Key_F1), [this] { N22Click(); });
     HelpBtn = make(59840, letterIcon(QStringLiteral("?")), QKeySequence(Qt::SHIFT | Qt::Key_F1), [this] { N22Click(); });
@@ -312,38 +322,13 @@ void TqpDesignerForm::createToolbars()
         StandardBar->addActions(group);
     }
 
-    // The text and frame toolbars show their buttons; the property commands
-    // behind them come with the editing commands, so they are disabled.
     TextBar = bar(59851, "TextBar", Qt::TopToolBarArea);
     FrameBar = bar(59852, "FrameBar", Qt::TopToolBarArea);
-    const auto inert = [](QToolBar *b, const char *letters, const QString &hint) {
-        QAction *a = b->addAction(letterIcon(QString::fromUtf8(letters)), hint);
-        a->setEnabled(false);
-    };
-    const char *textGlyphs[] = {"K", "E", "A", "Rf", "Bd", "≡l", "≡c", "≡r", "≡j", "⊤", "⊝", "⊥", "90"};
-    const char *textHints[] = {"Koyu", "Eğik", "Altı çizgili", "Font rengi", "Belirti durumu", "Sola dayalı",
-                               "Ortaya dayalı", "Saga dayalı", "Genişliğe göre hizalama", "Yukarıya dayalı",
-                               "Dikey ortala", "Aşağıya dayalı", "Normal metin / 90 derece (dik)"};
-    for (int i = 0; i < 13; ++i)
-        inert(TextBar, textGlyphs[i], QString::fromUtf8(textHints[i]));
-    const char *frameGlyphs[] = {"▔", "▏", "▁", "▕", "□", "∅", "Bg", "Fc", "Fs"};
-    const char *frameHints[] = {"Yukarı çerçeve çizgisi", "Sol çerçeve çizgisi", "Aşağı çerçeve çizgisi",
-                                "Sag çerçeve çizgisi", "Tüm çerçeve çizgileri", "Çerçeve yok", "Arka fon rengi",
-                                "Çerçeve rengi", "Çerçeve sitili"};
-    for (int i = 0; i < 9; ++i)
-        inert(FrameBar, frameGlyphs[i], QString::fromUtf8(frameHints[i]));
-
     ObjectsBar = bar(59853, "ObjectsBar", Qt::LeftToolBarArea);
     for (int tool : {int(dtSelect), int(dtText), int(dtBand), int(dtPicture), int(dtSubReport), int(dtLine)})
         ObjectsBar->addAction(ToolActions.value(tool));
     AlignBar = bar(59854, "AlignBar", Qt::RightToolBarArea);
-    const char *alignGlyphs[] = {"|←", "↔", "⇹", "⋯", "→|", "⤒", "↕", "⇳", "⋮", "⤓"};
-    const char *alignHints[] = {"Sol kenara göre hizalama", "Yatay merkeze göre hizalama", "Yatay sayfaya ortalı",
-                                "Yatay ara boşlukları eşitle", "Sag kenara göre hizalama",
-                                "Yukarı kenara göre hizalama", "Dikey merkeze göre hizalama", "Dikey sayfaya ortalı",
-                                "Dikey ara boşlukları eşitle", "Aşağı kenara göre hizalama"};
-    for (int i = 0; i < 10; ++i)
-        inert(AlignBar, alignGlyphs[i], QString::fromUtf8(alignHints[i]));
+    createPropertyBars();
     ToolsBar = bar(59855, "ToolsBar", Qt::TopToolBarArea);
     ToolsBar->hide(); // holds no tool yet
 }
@@ -388,8 +373,6 @@ void TqpDesignerForm::createMenus()
         connect(bars, &QMenu::aboutToShow, a, [a, w] { a->setChecked(w->isVisible()); });
     }
     InsFieldsDock->setProperty("fullModeOnly", true);
-    QAction *extra = ToolsMenu->addAction(qpLoadStr(59836));
-    extra->setEnabled(false); // no extra tool is registered
     ToolsMenu->addAction(N14);
 
     QMenu *help = mb->addMenu(qpLoadStr(59838));
@@ -414,6 +397,7 @@ void TqpDesignerForm::FormShow()
 {
     qpDesigner = this;
     qpInstallObjectEditors(State, this);
+    installEditingEditors();
     applyRestrictions();
     clearUndo();
     SetModified(false);
@@ -480,6 +464,7 @@ void TqpDesignerForm::updateSaveEnabled() { setAvailable(FileBtn3, GetModified()
 
 void TqpDesignerForm::updateStatus()
 {
+    updateEditing();
     StatusPanels[2]->setText(State->ContentText());
     DeleteB->setEnabled(State->DelEnabled());
     EditB->setEnabled(State->EditEnabled());
@@ -492,6 +477,20 @@ void TqpDesignerForm::unitsToStatus() { StatusPanels[0]->setText(qpLoadStr(kUnit
 
 bool TqpDesignerForm::eventFilter(QObject *watched, QEvent *event)
 {
+    // A double click on the font name opens the font dialog; Enter in a
+    // property box applies its text, typed or not in the list.
+    if (FontNameBox && watched == FontNameBox->lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
+        C2DblClick();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && watched->property("propertyTag").isValid()) {
+        const int k = static_cast<QKeyEvent *>(event)->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+            PropertyClick(watched->property("propertyTag").toInt(),
+                          Variant(static_cast<QLineEdit *>(watched)->text()));
+            return true;
+        }
+    }
     // A double click on the units panel switches to the next unit.
     if (watched == StatusPanels[0] && event->type() == QEvent::MouseButtonDblClick) {
         State->SetUnits(TqpReportUnits((State->Units + 1) % 3));
@@ -971,6 +970,7 @@ void TqpDesignerForm::FileBtn4Click()
     // the editors with it when it closed.
     qpDesigner = this;
     qpInstallObjectEditors(State, this);
+    installEditingEditors();
     State->DrawingSuspended = false;
     InspectorDock->setEnabled(true);
     SetCurPage(qMin(State->CurPageIndex, Report->Pages.GetCount() - 1));
@@ -1075,4 +1075,350 @@ void qpInstallDesigner()
         return UiSeam::ShowModal(form.get());
     };
     qpPageEditHook = qpEditPreparedPage;
+}
+
+// ---------------------------------------------------------------- editing
+
+namespace {
+
+// A colour button's glyph: its letters over a bar of the colour, a bar in
+// the button face when the colour is none.
+QIcon colorIcon(const QString &letters, quint32 color)
+{
+    QPixmap pm = letterIcon(letters).pixmap(20, 20);
+    QPainter p(&pm);
+    p.fillRect(QRect(2, 15, 16, 4), color == clNone ? QApplication::palette().button().color() : qpToQColor(color));
+    return QIcon(pm);
+}
+
+QFont toQFont(const TqpFont &font)
+{
+    QFont f(font.Name, font.Size);
+    f.setBold(font.Style & 1);
+    f.setItalic(font.Style & 2);
+    f.setUnderline(font.Style & 4);
+    f.setStrikeOut(font.Style & 8);
+    return f;
+}
+
+int styleSetOf(const QFont &f)
+{
+    return (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
+}
+
+} // namespace
+
+void TqpDesignerForm::createPropertyBars()
+{
+    const auto button = [this](QToolBar *b, int tag, const char *letters, const char *hint, bool checkable) {
+        QAction *a = b->addAction(letterIcon(QString::fromUtf8(letters)), QString::fromUtf8(hint));
+        a->setCheckable(checkable);
+        PropActions.insert(tag, a);
+        connect(a, &QAction::triggered, this, [this, tag](bool on) { PropertyClick(tag, Variant(on)); });
+        return a;
+    };
+    const auto box = [this](QToolBar *b, QComboBox *combo, int tag, int width) {
+        combo->setEditable(true);
+        combo->setFixedWidth(width);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        b->addWidget(combo);
+        // A pick from the list applies it; Enter in the box is taken by the window's filter.
+        connect(combo, &QComboBox::activated, this,
+                [this, combo, tag] { PropertyClick(tag, Variant(combo->currentText())); });
+        combo->lineEdit()->setProperty("propertyTag", tag);
+        combo->lineEdit()->installEventFilter(this);
+    };
+
+    FontNameBox = new QFontComboBox;
+    FontNameBox->setObjectName(QStringLiteral("C2"));
+    FontNameBox->setToolTip(QStringLiteral("Font"));
+    box(TextBar, FontNameBox, ptFontName, 150);
+    FontSizeBox = new QComboBox;
+    FontSizeBox->setObjectName(QStringLiteral("C3"));
+    for (int size : {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
+        FontSizeBox->addItem(QString::number(size));
+    box(TextBar, FontSizeBox, ptFontSize, 52);
+    TextBar->addSeparator();
+    button(TextBar, ptBold, "K", "Koyu", true);
+    button(TextBar, ptItalic, "E", "Eğik", true);
+    button(TextBar, ptUnderline, "A", "Altı çizgili", true);
+    ClB2 = TextBar->addAction(colorIcon(QStringLiteral("Rf"), 0), QString::fromUtf8("Font rengi"));
+    connect(ClB2, &QAction::triggered, this, [this] { showColorSelector(ClB2, ptFontColor); });
+    HlB1 = TextBar->addAction(letterIcon(QStringLiteral("Bd")), QString::fromUtf8("Belirti durumu"));
+    connect(HlB1, &QAction::triggered, this, &TqpDesignerForm::HlB1Click);
+    TextBar->addSeparator();
+    auto *horizontal = new QActionGroup(this);
+    for (const auto &[tag, letters, hint] : {std::tuple{ptAlignLeft, "≡l", "Sola dayalı"},
+                                             std::tuple{ptAlignCenter, "≡c", "Ortaya dayalı"},
+                                             std::tuple{ptAlignRight, "≡r", "Saga dayalı"},
+                                             std::tuple{ptAlignJustify, "≡j", "Genişliğe göre hizalama"}})
+        horizontal->addAction(button(TextBar, tag, letters, hint, true));
+    TextBar->addSeparator();
+    // The vertical buttons share one tag and tell their bits.
+    auto *vertical = new QActionGroup(this);
+    for (const auto &[bits, letters, hint] : {std::tuple{0, "⊤", "Yukarıya dayalı"},
+                                              std::tuple{int(qptaMiddle), "⊝", "Dikey ortala"},
+                                              std::tuple{int(qptaDown), "⊥", "Aşağıya dayalı"}}) {
+        QAction *a = TextBar->addAction(letterIcon(QString::fromUtf8(letters)), QString::fromUtf8(hint));
+        a->setCheckable(true);
+        a->setData(bits);
+        vertical->addAction(a);
+        PropActions.insert(1000 + bits, a);
+        connect(a, &QAction::triggered, this, [this, bits] { PropertyClick(ptVertical, Variant(bits)); });
+    }
+    button(TextBar, ptRotation, "90", "Normal metin / 90 derece (dik)", true);
+
+    button(FrameBar, ptFrameTop, "▔", "Yukarı çerçeve çizgisi", true);
+    button(FrameBar, ptFrameLeft, "▏", "Sol çerçeve çizgisi", true);
+    button(FrameBar, ptFrameBottom, "▁", "Aşağı çerçeve çizgisi", true);
+    button(FrameBar, ptFrameRight, "▕", "Sag çerçeve çizgisi", true);
+    button(FrameBar, ptAllFrames, "□", "Tüm çerçeve çizgileri", false);
+    button(FrameBar, ptNoFrames, "∅", "Çerçeve yok", false);
+    FrameBar->addSeparator();
+    ClB1 = FrameBar->addAction(colorIcon(QStringLiteral("Bg"), clNone), QString::fromUtf8("Arka fon rengi"));
+    connect(ClB1, &QAction::triggered, this, [this] { showColorSelector(ClB1, ptFillColor); });
+    ClB3 = FrameBar->addAction(colorIcon(QStringLiteral("Fc"), 0), QString::fromUtf8("Çerçeve rengi"));
+    connect(ClB3, &QAction::triggered, this, [this] { showColorSelector(ClB3, ptFrameColor); });
+    FrameWidthBox = new QComboBox;
+    FrameWidthBox->setObjectName(QStringLiteral("E1"));
+    FrameWidthBox->setToolTip(QString::fromUtf8("Çerçeve kalınlığı"));
+    for (const char *w : {"0.5", "1", "1.5", "2", "3", "4", "5", "6"})
+        FrameWidthBox->addItem(QLatin1String(w));
+    box(FrameBar, FrameWidthBox, ptFrameWidth, 52);
+    StB1 = FrameBar->addAction(letterIcon(QStringLiteral("Fs")), QString::fromUtf8("Çerçeve sitili"));
+    connect(StB1, &QAction::triggered, this, [this] {
+        ColorSelector->hide();
+        if (LineStylePanel->isVisible()) {
+            LineStylePanel->hide();
+            return;
+        }
+        QWidget *w = FrameBar->widgetForAction(StB1);
+        LineStylePanel->move(w->mapToGlobal(QPoint(0, w->height())));
+        LineStylePanel->show();
+    });
+
+    const char *alignGlyphs[] = {"|←", "↔", "⇹", "⋯", "→|", "⤒", "↕", "⇳", "⋮", "⤓"};
+    const char *alignHints[] = {"Sol kenara göre hizalama", "Yatay merkeze göre hizalama", "Yatay sayfaya ortalı",
+                                "Yatay ara boşlukları eşitle", "Sag kenara göre hizalama",
+                                "Yukarı kenara göre hizalama", "Dikey merkeze göre hizalama", "Dikey sayfaya ortalı",
+                                "Dikey ara boşlukları eşitle", "Aşağı kenara göre hizalama"};
+    for (int command = acAlignLeft; command <= acAlignBottom; ++command) {
+        QAction *a = AlignBar->addAction(letterIcon(QString::fromUtf8(alignGlyphs[command - 1])),
+                                         QString::fromUtf8(alignHints[command - 1]));
+        AlignActions.insert(command, a);
+        connect(a, &QAction::triggered, this, [this, command] {
+            if (allowed(qpdrDontMoveObj))
+                Commands->Align(command);
+        });
+    }
+}
+
+void TqpDesignerForm::createEditing()
+{
+    // The selector and the panel drop down under their buttons and close on a click elsewhere.
+    ColorSelector = new TqpColorSelector(this);
+    ColorSelector->setWindowFlags(Qt::Popup);
+    connect(ColorSelector, &TqpColorSelector::ColorSelected, this, [this](quint32 color) {
+        ColorSelector->hide();
+        if (m_selectorButton)
+            m_selectorButton->setIcon(colorIcon(m_selectorButton == ClB1   ? QStringLiteral("Bg")
+                                                : m_selectorButton == ClB2 ? QStringLiteral("Rf")
+                                                                           : QStringLiteral("Fc"),
+                                                color));
+        PropertyClick(m_selectorTag, Variant(int(color)));
+    });
+    LineStylePanel = new TqpLineStylePanel(this);
+    LineStylePanel->setWindowFlags(Qt::Popup);
+    connect(LineStylePanel, &TqpLineStylePanel::StyleSelected, this,
+            [this](int style) { PropertyClick(ptLineStyle + style); });
+
+    InspForm = new TqpInspForm(State);
+    InspectorDock->setWidget(InspForm);
+    InspectorDock->setWindowTitle(qpLoadStr(59878));
+
+    InsFieldsB = new QAction(letterIcon(QStringLiteral("W")), qpLoadStr(59795), this);
+    connect(InsFieldsB, &QAction::triggered, this, &TqpDesignerForm::InsFieldsClick);
+    if (FullMode) {
+        QMenu *extra = new QMenu(qpLoadStr(59836), ToolsMenu);
+        extra->addAction(InsFieldsB);
+        ToolsMenu->insertMenu(N14, extra);
+        ToolsBar->addAction(InsFieldsB);
+    }
+
+    Popup1 = new QMenu(this);
+    connect(PageCanvas, &TqpDesignerPage::popupRequested, this, [this](const QPoint &pos) {
+        Popup1Popup();
+        Popup1->popup(pos);
+    });
+    FontB = new QAction(QStringLiteral("Font..."), this);
+    connect(FontB, &QAction::triggered, this, &TqpDesignerForm::C2DblClick);
+    connect(State, &TqpDesignerState::pageChanged, this, &TqpDesignerForm::updateEditing);
+    connect(State, &TqpDesignerState::positionChanged, this, &TqpDesignerForm::updateEditing);
+}
+
+void TqpDesignerForm::showColorSelector(QAction *button, int tag)
+{
+    LineStylePanel->hide();
+    if (ColorSelector->isVisible() && m_selectorButton == button) {
+        ColorSelector->hide();
+        return;
+    }
+    m_selectorButton = button;
+    m_selectorTag = tag;
+    const QList<TqpView *> sel = State->Selection();
+    quint32 color = tag == ptFillColor ? State->Defaults.FillColor
+                    : tag == ptFontColor ? State->Defaults.FontColor
+                                         : State->Defaults.FrameColor;
+    if (!sel.isEmpty()) {
+        TqpView *v = sel.last();
+        auto *m = dynamic_cast<TqpMemoView *>(v);
+        color = tag == ptFillColor ? v->FillColor : tag == ptFrameColor ? v->FrameColor : m ? m->Font.Color : color;
+    }
+    ColorSelector->SetColor(color);
+    QWidget *w = (tag == ptFontColor ? TextBar : FrameBar)->widgetForAction(button);
+    ColorSelector->move(w ? w->mapToGlobal(QPoint(0, w->height())) : QCursor::pos());
+    ColorSelector->show();
+}
+
+void TqpDesignerForm::PropertyClick(int tag, const Variant &value)
+{
+    if (!allowed(qpdrDontModifyObj) || State->SelCount() == 0)
+        return;
+    if (guarded([&] { Commands->DoClick(tag, value); })) {
+        SetModified(true);
+        updateStatus();
+    } else {
+        updateEditing(); // the boxes show the objects' values again
+    }
+    // The canvas takes the keys again.
+    PageCanvas->setFocus();
+}
+
+void TqpDesignerForm::updateEditing()
+{
+    const int count = State->SelCount();
+    const bool page = State->Page() != nullptr;
+    CutB->setEnabled(page && State->CutEnabled() && allowed(qpdrDontDeleteObj));
+    CopyB->setEnabled(page && State->CopyEnabled());
+    PasteB->setEnabled(page && Commands->CanPaste() && allowed(qpdrDontCreateObj));
+    DeleteB->setEnabled(page && State->DelEnabled() && allowed(qpdrDontDeleteObj));
+    SelectAllB->setEnabled(page);
+    BringToFrontB->setEnabled(State->ZEnabled() && allowed(qpdrDontMoveObj));
+    SendToBackB->setEnabled(State->ZEnabled() && allowed(qpdrDontMoveObj));
+    GB3->setEnabled(count > 0 && allowed(qpdrDontMoveObj));
+    for (auto it = AlignActions.cbegin(); it != AlignActions.cend(); ++it)
+        it.value()->setEnabled(allowed(qpdrDontMoveObj) && Commands->AlignEnabled(it.key()));
+    const bool modify = allowed(qpdrDontModifyObj);
+    const bool text = modify && State->FontTypEnabled();
+    const bool rect = modify && State->RectTypEnabled();
+    for (QWidget *w : TextBar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (qobject_cast<QComboBox *>(w))
+            w->setEnabled(text);
+    FrameWidthBox->setEnabled(rect);
+    for (QAction *a : TextBar->actions())
+        if (!a->isSeparator())
+            a->setEnabled(text);
+    for (QAction *a : FrameBar->actions())
+        if (!a->isSeparator())
+            a->setEnabled(rect);
+    InsFieldsB->setEnabled(page && State->Page()->PageType != ptDialog && allowed(qpdrDontCreateObj));
+
+    // The buttons and boxes follow the last selected object; setting them
+    // here triggers nothing, as only the operator's use does.
+    const QList<TqpView *> sel = State->Selection();
+    if (sel.isEmpty())
+        return;
+    TqpView *v = sel.last();
+    PropActions.value(ptFrameTop)->setChecked(v->FrameTyp & qpftTop);
+    PropActions.value(ptFrameLeft)->setChecked(v->FrameTyp & qpftLeft);
+    PropActions.value(ptFrameBottom)->setChecked(v->FrameTyp & qpftBottom);
+    PropActions.value(ptFrameRight)->setChecked(v->FrameTyp & qpftRight);
+    FrameWidthBox->setEditText(QString::number(double(v->FrameWidth)));
+    ClB1->setIcon(colorIcon(QStringLiteral("Bg"), v->FillColor));
+    ClB3->setIcon(colorIcon(QStringLiteral("Fc"), v->FrameColor));
+    auto *m = dynamic_cast<TqpMemoView *>(v);
+    if (!m)
+        return;
+    FontNameBox->setEditText(m->Font.Name);
+    FontSizeBox->setEditText(QString::number(m->Font.Size));
+    PropActions.value(ptBold)->setChecked(m->Font.Style & 1);
+    PropActions.value(ptItalic)->setChecked(m->Font.Style & 2);
+    PropActions.value(ptUnderline)->setChecked(m->Font.Style & 4);
+    ClB2->setIcon(colorIcon(QStringLiteral("Rf"), m->Font.Color));
+    const int horizontal[] = {ptAlignLeft, ptAlignRight, ptAlignCenter, ptAlignJustify};
+    PropActions.value(horizontal[m->Alignment & 3])->setChecked(true);
+    PropActions.value(1000 + (m->Alignment & (qptaMiddle | qptaDown)))->setChecked(true);
+    PropActions.value(ptRotation)->setChecked(m->Alignment & qptaVertical);
+}
+
+void TqpDesignerForm::Popup1Popup()
+{
+    Popup1->clear();
+    for (QAction *a : {CutB, CopyB, PasteB, DeleteB, SelectAllB})
+        Popup1->addAction(a);
+    Popup1->addSeparator();
+    Popup1->addAction(EditB);
+    updateStatus();
+    // The items of the selection: the font and the highlight of text objects.
+    const QList<TqpView *> sel = State->Selection();
+    const bool texts = !sel.isEmpty() && std::all_of(sel.cbegin(), sel.cend(), [](TqpView *v) {
+        return dynamic_cast<TqpMemoView *>(v) != nullptr;
+    });
+    if (texts && allowed(qpdrDontModifyObj)) {
+        Popup1->addSeparator();
+        Popup1->addAction(FontB);
+        Popup1->addAction(HlB1);
+    }
+}
+
+void TqpDesignerForm::InsFieldsClick()
+{
+    guarded([this] { TqpInsertFieldsForm::Run(*Commands, this); });
+    updateStatus();
+}
+
+void TqpDesignerForm::HlB1Click()
+{
+    if (!allowed(qpdrDontModifyObj) || State->SelCount() == 0)
+        return;
+    TqpHighlightForm::Edit(*Commands, this);
+    updateStatus();
+}
+
+void TqpDesignerForm::C2DblClick()
+{
+    const QList<TqpView *> sel = State->Selection();
+    auto *last = sel.isEmpty() ? nullptr : dynamic_cast<TqpMemoView *>(sel.last());
+    if (!last || !allowed(qpdrDontEditObj) || (last->Restrictions & 0x04))
+        return;
+    const TqpFont start = last->Font;
+    QFontDialog dialog(toQFont(start), this);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (UiSeam::ShowModal(&dialog) != QDialog::Accepted)
+        return;
+    const QFont chosen = dialog.selectedFont();
+    State->BeforeChange();
+    for (TqpView *v : sel) {
+        auto *m = dynamic_cast<TqpMemoView *>(v);
+        if (!m || (m->Restrictions & 0x08))
+            continue;
+        // Only what the operator changed: the other attributes of each object stay its own.
+        if (chosen.family() != start.Name)
+            m->Font.Name = chosen.family();
+        if (chosen.pointSize() > 0 && chosen.pointSize() != start.Size)
+            m->Font.Size = chosen.pointSize();
+        if (styleSetOf(chosen) != start.Style)
+            m->Font.Style = styleSetOf(chosen);
+    }
+    AfterChange();
+    State->Redraw();
+    updateStatus();
+    InspForm->FillInspFields();
+}
+
+void TqpDesignerForm::installEditingEditors()
+{
+    // The inspector's editor buttons of the font and the highlight.
+    qpFontEditor = [this](TqpObject *) { C2DblClick(); };
+    qpHighlightEditor = [this](TqpObject *) { HlB1Click(); };
 }

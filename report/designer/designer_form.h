@@ -5,6 +5,7 @@
 // option commands. It edits a report's template pages in place (full mode)
 // or the objects page of one prepared page (page-edit mode).
 
+#include "report/core/variant.h"
 #include "report/designer/designer_options_form.h"
 #include "report/designer/report_designer.h"
 
@@ -13,6 +14,7 @@
 
 class QAction;
 class QActionGroup;
+class QComboBox;
 class QDockWidget;
 class QLabel;
 class QMainWindow;
@@ -21,8 +23,12 @@ class QScrollArea;
 class QStatusBar;
 class QTabBar;
 class QToolBar;
+class TqpColorSelector;
+class TqpDesignerCommands;
 class TqpDesignerPage;
 class TqpDesignerState;
+class TqpInspForm;
+class TqpLineStylePanel;
 class TqpObject;
 class TqpPage;
 class TqpReport;
@@ -56,6 +62,29 @@ public:
     QAction *GB1, *GB2, *GB3, *N14, *HelpContents, *HelpBtn, *AboutB, *CloseEditorB;
     QActionGroup *ToolGroup;
     QHash<int, QAction *> ToolActions; // by canvas tool
+
+    // The editing commands and what drives them: the property toolbars'
+    // buttons by tag, their boxes, the alignment palette by command, the
+    // colour selector and line-style panel, the inspector, the page popup.
+    TqpDesignerCommands *Commands;
+    TqpInspForm *InspForm;
+    TqpColorSelector *ColorSelector;
+    TqpLineStylePanel *LineStylePanel;
+    QHash<int, QAction *> PropActions;
+    QComboBox *FontNameBox = nullptr, *FontSizeBox = nullptr, *FrameWidthBox = nullptr;
+    QHash<int, QAction *> AlignActions;
+    QAction *HlB1, *FontB, *ClB1, *ClB2, *ClB3, *StB1, *InsFieldsB;
+    QMenu *Popup1;
+
+    // Rebuilds the page popup menu for the selection.
+    void Popup1Popup();
+    void InsFieldsClick();
+    void HlB1Click();
+    // The font dialog on the last selected text object's font.
+    void C2DblClick();
+    // A property button or box used: applied through the commands; a
+    // refused value is shown and changes nothing.
+    void PropertyClick(int tag, const Variant &value = Variant());
 
     // The toolbar button of a command that is also a menu item.
     QAction *ButtonOf(QAction *command);
@@ -109,6 +138,12 @@ private:
     void createActions();
     void createToolbars();
     void createMenus();
+    void createEditing();
+    void createPropertyBars();
+    // Enables the editing commands and shows the selection's properties on the toolbars.
+    void updateEditing();
+    void showColorSelector(QAction *button, int tag);
+    void installEditingEditors();
     void FormShow();
     // Deals with a modified report before a command: false stops the command.
     bool CheckSave();
@@ -126,6 +161,8 @@ private:
 
     bool m_shown = false;
     QHash<QAction *, QAction *> m_buttons;
+    int m_selectorTag = 0;
+    QAction *m_selectorButton = nullptr;
 };
 
 // Installs the designer as the report's designer and the designer class.
