@@ -185,6 +185,12 @@ private slots:
         QCOMPARE(item(0, 1)->Top, t);
         QCOMPARE(item(0, 2)->Top, t);
         QVERIFY(form->UndoB->isEnabled());
+        // A property change after the move: undoing both puts the tops back too.
+        click(form->TextBar, form->PropActions.value(ptBold));
+        QCOMPARE(item(0, 0)->Font.Style & 1, 1);
+        form->UndoB->trigger();
+        QCOMPARE(item(0, 0)->Font.Style & 1, 0);
+        QCOMPARE(item(0, 1)->Top, t);
         form->UndoB->trigger();
         QCOMPARE(QList<int>({item(0, 0)->Top, item(0, 1)->Top, item(0, 2)->Top}), QList<int>({40, 52, 64}));
         // Moving forbidden: the palette is off.
