@@ -87,3 +87,33 @@ void TqpColorSelector::choose(quint32 color)
     hide();
     emit ColorSelected(color);
 }
+
+TqpColorButton::TqpColorButton(bool allowNone, QWidget *parent)
+    : QToolButton(parent), m_selector(new TqpColorSelector(this))
+{
+    m_selector->setWindowFlags(Qt::Popup);
+    m_selector->NoneButton()->setVisible(allowNone);
+    m_selector->hide();
+    connect(m_selector, &TqpColorSelector::ColorSelected, this, [this](quint32 color) {
+        SetColor(color);
+        emit ColorChanged(color);
+    });
+    connect(this, &QToolButton::clicked, this, [this] {
+        m_selector->SetColor(m_color);
+        m_selector->move(mapToGlobal(QPoint(0, height())));
+        m_selector->show();
+    });
+    SetColor(0);
+}
+
+void TqpColorButton::SetColor(quint32 color)
+{
+    m_color = color;
+    QPixmap pm(40, 12);
+    pm.fill(color == clNone ? palette().button().color() : qpToQColor(color));
+    QPainter p(&pm);
+    p.setPen(Qt::gray);
+    p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
+    setIcon(QIcon(pm));
+    setIconSize(pm.size());
+}

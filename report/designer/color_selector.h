@@ -4,8 +4,7 @@
 // dialog for any other. The window shows it under a colour button.
 
 #include <QFrame>
-
-class QToolButton;
+#include <QToolButton>
 
 class TqpColorSelector : public QFrame {
     Q_OBJECT
@@ -30,6 +29,26 @@ private:
     QList<QToolButton *> m_buttons;
     QToolButton *m_none;
     QToolButton *m_other;
+};
+
+// A button that shows a colour and, when pressed, offers the colour
+// selector under itself: the dialogs' way of picking a colour.
+class TqpColorButton : public QToolButton {
+    Q_OBJECT
+public:
+    // Without `allowNone` the selector's "none" entry is hidden.
+    explicit TqpColorButton(bool allowNone, QWidget *parent = nullptr);
+
+    quint32 Color() const { return m_color; }
+    void SetColor(quint32 color);
+    TqpColorSelector *Selector() const { return m_selector; }
+
+signals:
+    void ColorChanged(quint32 color);
+
+private:
+    quint32 m_color = 0;
+    TqpColorSelector *m_selector;
 };
 
 // The platform colour of a report colour (0x00BBGGRR) and back.

@@ -13,6 +13,7 @@
 #include "report/designer/designer_state.h"
 #include "report/designer/expression_form.h"
 #include "report/designer/field_chooser.h"
+#include "report/designer/font_dialog.h"
 #include "report/designer/highlight_form.h"
 #include "report/designer/insert_fields_form.h"
 #include "report/designer/insp_form.h"
@@ -35,7 +36,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontComboBox>
-#include <QFontDialog>
 #include <QLineEdit>
 #include <QImage>
 #include <QLabel>
@@ -585,7 +585,7 @@ bool TqpDesignerForm::AddPage()
     if (!FullMode || !allowed(qpdrDontCreatePage))
         return false;
     const int previous = State->CurPageIndex;
-    TqpPage *page = newPage();
+    newPage();
     const int index = Report->Pages.GetCount() - 1;
     SetCurPage(index);
     if (PgB3Click()) {
@@ -1091,21 +1091,6 @@ QIcon colorIcon(const QString &letters, quint32 color)
     return QIcon(pm);
 }
 
-QFont toQFont(const TqpFont &font)
-{
-    QFont f(font.Name, font.Size);
-    f.setBold(font.Style & 1);
-    f.setItalic(font.Style & 2);
-    f.setUnderline(font.Style & 4);
-    f.setStrikeOut(font.Style & 8);
-    return f;
-}
-
-int styleSetOf(const QFont &f)
-{
-    return (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
-}
-
 } // namespace
 
 void TqpDesignerForm::createPropertyBars()
@@ -1392,23 +1377,24 @@ void TqpDesignerForm::C2DblClick()
     if (!last || !allowed(qpdrDontEditObj) || (last->Restrictions & 0x04))
         return;
     const TqpFont start = last->Font;
-    QFontDialog dialog(toQFont(start), this);
-    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    TqpFontDialog dialog(start, this);
     if (UiSeam::ShowModal(&dialog) != QDialog::Accepted)
         return;
-    const QFont chosen = dialog.selectedFont();
+    const TqpFont chosen = dialog.SelectedFont();
     State->BeforeChange();
     for (TqpView *v : sel) {
         auto *m = dynamic_cast<TqpMemoView *>(v);
         if (!m || (m->Restrictions & 0x08))
             continue;
         // Only what the operator changed: the other attributes of each object stay its own.
-        if (chosen.family() != start.Name)
-            m->Font.Name = chosen.family();
-        if (chosen.pointSize() > 0 && chosen.pointSize() != start.Size)
-            m->Font.Size = chosen.pointSize();
-        if (styleSetOf(chosen) != start.Style)
-            m->Font.Style = styleSetOf(chosen);
+        if (chosen.Name != start.Name)
+            m->Font.Name = chosen.Name;
+        if (chosen.Size != start.Size)
+            m->Font.Size = chosen.Size;
+        if (chosen.Style != start.Style)
+            m->Font.Style = chosen.Style;
+        if (chosen.Color != start.Color)
+            m->Font.Color = chosen.Color;
     }
     AfterChange();
     State->Redraw();

@@ -11,16 +11,14 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QPainter>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TqpHighlightForm::TqpHighlightForm(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(qpLoadStr(59788));
     m_condition = new QLineEdit(this);
-    m_fontColor = new QToolButton(this);
-    m_fillColor = new QToolButton(this);
+    m_fontColor = new TqpColorButton(false, this);
+    m_fillColor = new TqpColorButton(true, this);
     m_bold = new QCheckBox(qpLoadStr(59792), this);
     m_italic = new QCheckBox(qpLoadStr(59793), this);
     m_underline = new QCheckBox(qpLoadStr(59794), this);
@@ -38,50 +36,14 @@ TqpHighlightForm::TqpHighlightForm(QWidget *parent) : QDialog(parent)
     layout->addWidget(m_underline);
     layout->addWidget(buttons);
 
-    m_selector = new TqpColorSelector(this);
-    m_selector->setWindowFlags(Qt::Popup);
-    m_selector->hide();
-    connect(m_selector, &TqpColorSelector::ColorSelected, this, [this](quint32 color) {
-        if (!m_target)
-            return;
-        *m_target = color;
-        paintButton(m_target == &m_fontValue ? m_fontColor : m_fillColor, color);
-        m_target = nullptr;
-    });
-    connect(m_fontColor, &QToolButton::clicked, this, [this] { showSelector(m_fontColor, &m_fontValue); });
-    connect(m_fillColor, &QToolButton::clicked, this, [this] { showSelector(m_fillColor, &m_fillValue); });
     SetHighlight(QString(), TqpHighlight());
-}
-
-void TqpHighlightForm::paintButton(QToolButton *button, quint32 color)
-{
-    QPixmap pm(40, 12);
-    if (color == clNone)
-        pm.fill(palette().button().color());
-    else
-        pm.fill(qpToQColor(color));
-    QPainter p(&pm);
-    p.setPen(Qt::gray);
-    p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
-    button->setIcon(QIcon(pm));
-    button->setIconSize(pm.size());
-}
-
-void TqpHighlightForm::showSelector(QToolButton *button, quint32 *target)
-{
-    m_target = target;
-    m_selector->SetColor(*target);
-    m_selector->move(button->mapToGlobal(QPoint(0, button->height())));
-    m_selector->show();
 }
 
 void TqpHighlightForm::SetHighlight(const QString &condition, const TqpHighlight &h)
 {
     m_condition->setText(condition);
-    m_fontValue = h.FontColor;
-    m_fillValue = h.FillColor;
-    paintButton(m_fontColor, m_fontValue);
-    paintButton(m_fillColor, m_fillValue);
+    m_fontColor->SetColor(h.FontColor);
+    m_fillColor->SetColor(h.FillColor);
     m_bold->setChecked(h.FontStyle & 2);
     m_italic->setChecked(h.FontStyle & 1);
     m_underline->setChecked(h.FontStyle & 4);
@@ -92,8 +54,8 @@ QString TqpHighlightForm::Condition() const { return m_condition->text(); }
 TqpHighlight TqpHighlightForm::Highlight() const
 {
     TqpHighlight h;
-    h.FontColor = m_fontValue;
-    h.FillColor = m_fillValue;
+    h.FontColor = m_fontColor->Color();
+    h.FillColor = m_fillColor->Color();
     h.FontStyle = quint16((m_bold->isChecked() ? 2 : 0) | (m_italic->isChecked() ? 1 : 0)
                           | (m_underline->isChecked() ? 4 : 0));
     return h;

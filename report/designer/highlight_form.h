@@ -9,8 +9,7 @@
 
 class QCheckBox;
 class QLineEdit;
-class QToolButton;
-class TqpColorSelector;
+class TqpColorButton;
 class TqpDesignerCommands;
 
 class TqpHighlightForm : public QDialog {
@@ -27,9 +26,8 @@ public:
     QCheckBox *BoldBox() const { return m_bold; }
     QCheckBox *ItalicBox() const { return m_italic; }
     QCheckBox *UnderlineBox() const { return m_underline; }
-    QToolButton *FontColorButton() const { return m_fontColor; }
-    QToolButton *FillColorButton() const { return m_fillColor; }
-    TqpColorSelector *Selector() const { return m_selector; }
+    TqpColorButton *FontColorButton() const { return m_fontColor; }
+    TqpColorButton *FillColorButton() const { return m_fillColor; }
 
     // Opens the dialog on the last selected object's highlight; on OK every
     // selected text object takes it, as one undo step. The page is redrawn
@@ -37,13 +35,7 @@ public:
     static void Edit(TqpDesignerCommands &commands, QWidget *parent = nullptr);
 
 private:
-    void showSelector(QToolButton *button, quint32 *target);
-    void paintButton(QToolButton *button, quint32 color);
-
     QLineEdit *m_condition;
     QCheckBox *m_bold, *m_italic, *m_underline;
-    QToolButton *m_fontColor, *m_fillColor;
-    TqpColorSelector *m_selector;
-    quint32 m_fontValue = 0, m_fillValue = 0xFFFFFF;
-    quint32 *m_target = nullptr;
+    TqpColorButton *m_fontColor, *m_fillColor;
 };

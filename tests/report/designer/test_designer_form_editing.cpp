@@ -9,6 +9,7 @@
 #include "report/designer/designer_form.h"
 #include "report/designer/designer_page.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/font_dialog.h"
 #include "report/designer/insert_fields_form.h"
 #include "report/designer/insp_form.h"
 #include "report/expr/expr_globals.h"
@@ -316,21 +317,66 @@ private slots:
     {
         open();
         item(0, 1)->Font.Size = 16;
+        item(0, 0)->Font.Name = QStringLiteral("Courier New");
         key(Qt::Key_A);
         ui->modalActions << [](QDialog *d) {
-            auto *dialog = qobject_cast<QFontDialog *>(d);
+            auto *dialog = qobject_cast<TqpFontDialog *>(d);
             QVERIFY(dialog);
-            QFont f = dialog->currentFont();
+            QFont f = dialog->FontBox()->currentFont();
             f.setItalic(true);
-            dialog->setCurrentFont(f);
+            dialog->FontBox()->setCurrentFont(f);
             dialog->accept();
         };
         form->C2DblClick();
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 3; ++i) {
             QCOMPARE(item(0, i)->Font.Style & 2, 2);
-        // The size the dialog started with was the last one's own: the others keep theirs.
+            QCOMPARE(item(0, i)->Font.Color, 0u);
+        }
+        // The size and name the dialog started with were the last one's own:
+        // the others keep theirs.
         QCOMPARE(item(0, 1)->Font.Size, 16);
         QCOMPARE(item(0, 0)->Font.Size, 10);
+        QCOMPARE(item(0, 0)->Font.Name, QStringLiteral("Courier New"));
+    }
+
+    // The inspector's "Font" row opens the same dialog; its colour is the
+    // only way the inspector changes a text's colour. Cancelled, nothing
+    // changes; the change is one undo step.
+    void inspectorFontEditorChangesTheTextColour()
+    {
+        open();
+        form->SelectObject(QStringLiteral("Memo2"));
+        const int row = form->InspForm->RowOf(QStringLiteral("Font"));
+        QVERIFY(row >= 0);
+        form->InspForm->SetItemIndex(row);
+        QVERIFY(form->InspForm->EditorButton()->isVisible());
+        ui->modalActions << [](QDialog *d) { d->reject(); };
+        QTest::mouseClick(form->InspForm->EditorButton(), Qt::LeftButton);
+        QCOMPARE(ui->modalShown.size(), 1);
+        QCOMPARE(form->State->UndoBuffer.Count(), 0);
+
+        ui->modalActions << [](QDialog *d) {
+            auto *dialog = qobject_cast<TqpFontDialog *>(d);
+            QVERIFY(dialog);
+            TqpColorButton *button = dialog->ColorButton();
+            QCOMPARE(button->Color(), 0u);
+            QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(button->Selector()->isVisible());
+            QVERIFY(button->Selector()->NoneButton()->isHidden()); // a text always has a colour
+            QTest::mouseClick(button->Selector()->ColorButton(10), Qt::LeftButton); // red
+            QVERIFY(!button->Selector()->isVisible());
+            dialog->accept();
+        };
+        QTest::keyClick(form->InspForm->EditBox(), Qt::Key_Return);
+        QCOMPARE(ui->modalShown.size(), 2);
+        QCOMPARE(item(0, 1)->Font.Color, 0xFFu);
+        QCOMPARE(item(0, 1)->Font.Size, 10);
+        QCOMPARE(item(0, 0)->Font.Color, 0u);
+        QVERIFY(form->GetModified());
+        form->UndoB->trigger();
+        QCOMPARE(item(0, 1)->Font.Color, 0u);
+        form->RedoB->trigger();
+        QCOMPARE(item(0, 1)->Font.Color, 0xFFu);
     }
 };
 

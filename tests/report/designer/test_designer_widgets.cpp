@@ -107,8 +107,8 @@ private slots:
             form->ConditionEdit()->selectAll();
             QTest::keyClicks(form->ConditionEdit(), QStringLiteral("[Aidat] < 0"));
             QTest::mouseClick(form->FillColorButton(), Qt::LeftButton);
-            QVERIFY(form->Selector()->isVisible());
-            QTest::mouseClick(form->Selector()->NoneButton(), Qt::LeftButton);
+            QVERIFY(form->FillColorButton()->Selector()->isVisible());
+            QTest::mouseClick(form->FillColorButton()->Selector()->NoneButton(), Qt::LeftButton);
             form->accept();
         });
         TqpHighlightForm::Edit(commands);
