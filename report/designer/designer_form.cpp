@@ -134,7 +134,7 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
 
     // The inspector and the insert-fields window get their contents later;
     // their places and visibility are kept already.
-    InspectorDock = new QDockWidget(qpLoadStr(59878), Frame);
+    InspectorDock = new QDockWidget(qpLoadStr(59780), Frame);
     InspectorDock->setObjectName(QStringLiteral("TqpInspForm"));
     InspectorDock->setWidget(new QWidget);
     InspectorDock->setFloating(false);
@@ -405,6 +405,7 @@ void TqpDesignerForm::FormShow()
         newPage();
     SetCurDocName(FullMode && !Report->FileName.isEmpty() ? Report->FileName : qpLoadStr(kUntitled));
     RestoreState();
+    FillScreenWhenMaximized(this);
     SetCurPage(0);
     PageCanvas->SetTool(dtSelect);
     ToolActions.value(dtSelect)->setChecked(true);
@@ -1219,7 +1220,7 @@ void TqpDesignerForm::createEditing()
 
     InspForm = new TqpInspForm(State);
     InspectorDock->setWidget(InspForm);
-    InspectorDock->setWindowTitle(qpLoadStr(59878));
+    InspectorDock->setWindowTitle(InspForm->windowTitle());
 
     InsFieldsB = new QAction(letterIcon(QStringLiteral("W")), qpLoadStr(59795), this);
     connect(InsFieldsB, &QAction::triggered, this, &TqpDesignerForm::InsFieldsClick);

@@ -270,6 +270,7 @@ private slots:
     {
         open();
         QCOMPARE(form->InspectorDock->widget(), form->InspForm);
+        QCOMPARE(form->InspectorDock->windowTitle(), QStringLiteral("Nesne bilgileri"));
         QVERIFY(form->InspectorDock->isVisible());
         form->SelectObject(QStringLiteral("Memo3"));
         QCOMPARE(form->InspForm->TitleName(), QStringLiteral("Memo3"));
