@@ -40,13 +40,21 @@ QHash<int, QString> loadTable()
     return table;
 }
 
+const QHash<int, QString> &messages()
+{
+    static const QHash<int, QString> table = loadTable();
+    return table;
+}
+
 } // namespace
 
 QString qpLoadStr(int id)
 {
-    static const QHash<int, QString> table = loadTable();
+    const QHash<int, QString> &table = messages();
     const auto it = table.constFind(id);
     if (it == table.constEnd())
         return QStringLiteral("[message %1]").arg(id);
     return it->left(1024);
 }
+
+bool qpHasStr(int id) { return messages().contains(id); }

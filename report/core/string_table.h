@@ -48,3 +48,5 @@ enum qpMessageId : int {
 // does not hold gives "[message <id>]" so a missing entry is visible but
 // never fatal.
 QString qpLoadStr(int id);
+// Whether the table holds message id.
+bool qpHasStr(int id);

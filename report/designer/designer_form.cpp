@@ -405,6 +405,7 @@ void TqpDesignerForm::FormShow()
         newPage();
     SetCurDocName(FullMode && !Report->FileName.isEmpty() ? Report->FileName : qpLoadStr(kUntitled));
     RestoreState();
+    InspForm->SetLocalizedNames(Options.LocalizedPropNames);
     FillScreenWhenMaximized(this);
     SetCurPage(0);
     PageCanvas->SetTool(dtSelect);
@@ -722,6 +723,7 @@ void TqpDesignerForm::N14Click()
     TqpDesOptionsForm form(State, &Options, this);
     if (UiSeam::ShowModal(&form) == QDialog::Accepted) {
         form.Apply();
+        InspForm->SetLocalizedNames(Options.LocalizedPropNames);
         GB1->setChecked(State->ShowGrid);
         GB2->setChecked(State->GridAlign);
         unitsToStatus();

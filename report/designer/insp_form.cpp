@@ -13,6 +13,7 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QHash>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -262,7 +263,38 @@ int TqpInspForm::RowOf(const QString &name) const
     return -1;
 }
 
-QString TqpInspForm::displayName(int row) const { return m_names.at(row); }
+namespace {
+
+// The alias table: messages from 58001 up to the first missing one, each
+// "name=alias"; an entry without an alias is left out.
+const QHash<QString, QString> &propertyAliases()
+{
+    static const QHash<QString, QString> aliases = [] {
+        QHash<QString, QString> table;
+        for (int id = 58001; qpHasStr(id); ++id) {
+            const QString entry = qpLoadStr(id);
+            const qsizetype eq = entry.indexOf(QLatin1Char('='));
+            if (eq > 0 && eq + 1 < entry.size())
+                table.insert(entry.left(eq), entry.mid(eq + 1));
+        }
+        return table;
+    }();
+    return aliases;
+}
+
+} // namespace
+
+QString TqpInspForm::displayName(int row) const
+{
+    const QString &name = m_names.at(row);
+    return m_localizedNames ? propertyAliases().value(name, name) : name;
+}
+
+void TqpInspForm::SetLocalizedNames(bool on)
+{
+    m_localizedNames = on;
+    m_grid->update();
+}
 
 void TqpInspForm::FillInspFields()
 {

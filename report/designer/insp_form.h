@@ -61,6 +61,8 @@ public:
 
     int RowCount() const { return int(m_names.size()); }
     QString RowName(int row) const { return m_names.at(row); }
+    // The name as the grid shows it.
+    QString displayName(int row) const;
     const TProp &Row(int row) const { return m_props.at(row); }
     int RowOf(const QString &name) const;
     int ItemIndex() const { return m_itemIndex; }
@@ -70,6 +72,8 @@ public:
     int RowHeight() const { return m_rowHeight; }
     int SplitPos() const { return m_splitPos; }
     void SetSplitPos(int pos);
+    // With localised names on, a property that has an alias is shown under it.
+    void SetLocalizedNames(bool on);
     // What the title shows: the one object's name, "PageN", empty for several.
     QString TitleName() const { return m_titleName; }
 
@@ -92,7 +96,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QString displayName(int row) const;
     void applyEdit();
     void placeEditor();
     void openEditor(int row);
@@ -110,6 +113,7 @@ private:
     TqpObject *m_titleObject = nullptr;
     QString m_titleName;
     bool m_applying = false;
+    bool m_localizedNames = false;
 
     QComboBox *m_objectBox;
     QScrollArea *m_scroll;

@@ -97,6 +97,31 @@ private slots:
         QCOMPARE(names, sorted);
     }
 
+    // With localised names on, every property a text object, a band or the
+    // page shows has a Turkish name; values still reach the object by the
+    // property's own name.
+    void localisedNamesShowEveryRowInTurkish()
+    {
+        TqpBandView *band = f.band(QStringLiteral("MasterData1"), btMasterData, 200, 40);
+        insp->SetLocalizedNames(true);
+        const auto allAliased = [this] {
+            for (int i = 0; i < insp->RowCount(); ++i)
+                QVERIFY2(insp->displayName(i) != insp->RowName(i), qPrintable(insp->RowName(i)));
+        };
+        f.select({m1});
+        allAliased();
+        QCOMPARE(insp->displayName(insp->RowOf(QStringLiteral("FillColor"))), QStringLiteral("Dolgu rengi"));
+        type(QStringLiteral("Left"), QStringLiteral("48"));
+        QCOMPARE(m1->Left, 48);
+        f.select({band});
+        allAliased();
+        f.state->Unselect();
+        f.state->SelectionChanged();
+        allAliased();
+        insp->SetLocalizedNames(false);
+        QCOMPARE(insp->displayName(insp->RowOf(QStringLiteral("Type"))), QStringLiteral("Type"));
+    }
+
     void severalObjectsShowWhatTheyShare()
     {
         f.select({m1, m2});
