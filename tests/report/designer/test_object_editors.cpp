@@ -570,11 +570,11 @@ private slots:
             clickOk(d);
         };
         const quint16 flagsBefore = picture->Flags;
-        QCOMPARE(flagsBefore, quint16(flStretched | flKeepAspect));
+        QCOMPARE(flagsBefore, quint16(int(flStretched) | flKeepAspect));
         picture->Selected = 1;
         state->ShowEditor();
         QCOMPARE(picture->Picture.Size(), QSize(30, 20));
-        QCOMPARE(picture->Flags & (flStretched | flPictureCenter | flKeepAspect), int(flPictureCenter));
+        QCOMPARE(picture->Flags & (int(flStretched) | flPictureCenter | flKeepAspect), int(flPictureCenter));
         QCOMPARE(ui->errors().size(), 1);
         QVERIFY(ui->errors().first().contains(QLatin1String("bozuk.bmp")));
 

@@ -264,7 +264,7 @@ private slots:
         QTest::addColumn<QStringList>("absent");
         QTest::newRow("nothing set") << 0 << 0 << QStringList{"WordWrap=False", "HAlign=0", "VAlign=0"}
                                      << QStringList{"StretchMode", "AutoWidth", "AllowExpressions", "Rotation"};
-        QTest::newRow("every flag") << int(flStretched | flWordWrap | flAutoWidth | flTextOnly | flSuppress | flHideZeros |
+        QTest::newRow("every flag") << int(int(flStretched) | flWordWrap | flAutoWidth | flTextOnly | flSuppress | flHideZeros |
                                            flUnderlines | flRTLReading)
                                     << int(qptaJustify | qptaVertical | qptaDown)
                                     << QStringList{"StretchMode=smMaxHeight", "AutoWidth=True", "AllowExpressions=False",
@@ -439,7 +439,7 @@ private slots:
         QCOMPARE(e.value(QStringLiteral("Visible")), QStringLiteral("False"));
         QCOMPARE(e.value(QStringLiteral("PrintOnFirstPage")), QStringLiteral("False"));
         QCOMPARE(e.value(QStringLiteral("PrintOnLastPage")), QStringLiteral("False"));
-        b->Flags = flStretched | flFormNewPage | flPrintIfSubsetEmpty | flBreaked | flOnFirstPage | flOnLastPage |
+        b->Flags = int(flStretched) | flFormNewPage | flPrintIfSubsetEmpty | flBreaked | flOnFirstPage | flOnLastPage |
                    flPrintChildIfInvisible;
         write(r);
         const Element all = find(elements(lastPath), QStringLiteral("Band1"));
@@ -546,7 +546,7 @@ private slots:
         pic->Flags = flPictureCenter;
         auto *rich = add<TqpRichView>(page, QStringLiteral("Rich1"), 0, 120, 200, 40);
         rich->RichEdit.Document().setPlainText(QStringLiteral("Merhaba"));
-        rich->Flags = flStretched | flRichTextOnly;
+        rich->Flags = int(flStretched) | flRichTextOnly;
         r.Pages.Add()->Name = QStringLiteral("Page2");
         write(r);
         QVERIFY(lintOk);
