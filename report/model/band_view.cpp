@@ -253,12 +253,12 @@ void TqpBandView::DefineProperties()
     if (is(kRepeatHeaderBands))
         AddProperty(QStringLiteral("RepeatHeader"), boolean);
     if (t == btCrossData)
-        AddProperty(QStringLiteral("DataSource"), qpdt({qpdtHasEditor}), qpCrossDataSourceEditor);
+        AddProperty(QStringLiteral("DataSource"), qpdt({qpdtHasEditor}), qpEditorSlot(qpCrossDataSourceEditor));
     if (is(kDataBands)) {
         AddProperty(QStringLiteral("Columns"), qpdt({qpdtInteger}));
         AddProperty(QStringLiteral("ColumnWidth"), qpdt({qpdtSize}));
         AddProperty(QStringLiteral("ColumnGap"), qpdt({qpdtSize}));
-        AddProperty(QStringLiteral("DataSource"), qpdt({qpdtHasEditor}), qpDataSourceEditor);
+        AddProperty(QStringLiteral("DataSource"), qpdt({qpdtHasEditor}), qpEditorSlot(qpDataSourceEditor));
     }
     if (t == btGroupHeader) {
         AddProperty(QStringLiteral("Condition"), qpdt({qpdtString}));

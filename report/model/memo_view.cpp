@@ -109,11 +109,12 @@ void TqpMemoView::DefineProperties()
     TqpStretcheable::DefineProperties();
     for (const char *p : {"Font.Name", "Font.Size", "Font.Style", "Font.Color"})
         AddProperty(QLatin1String(p), 0);
-    AddProperty(QStringLiteral("Font"), qpdt({qpdtHasEditor}), qpFontEditor);
+    AddProperty(QStringLiteral("Font"), qpdt({qpdtHasEditor}), qpEditorSlot(qpFontEditor));
     AddProperty(QStringLiteral("Alignment"), 0);
-    // The display-format dialog belongs to the designer, which installs it.
-    AddProperty(QStringLiteral("DisplayFormat"), qpdt({qpdtHasEditor}));
-    AddProperty(QStringLiteral("Highlight"), qpdt({qpdtHasEditor}), qpHighlightEditor);
+    // The display format is edited in the designer's text editor, which has
+    // the format boxes.
+    AddProperty(QStringLiteral("DisplayFormat"), qpdt({qpdtHasEditor}), qpEditorSlot(qpMemoEditor));
+    AddProperty(QStringLiteral("Highlight"), qpdt({qpdtHasEditor}), qpEditorSlot(qpHighlightEditor));
     for (const char *p : {"LineSpacing", "CharSpacing", "GapX", "GapY"})
         AddProperty(QLatin1String(p), qpdt({qpdtInteger}));
     for (const char *p : {"Stretched", "WordWrap", "WordBreak", "AutoWidth", "TextOnly", "Suppress", "HideZeros"})

@@ -35,6 +35,14 @@ TqpBandBase *qpAggregateTargetBand = nullptr;
 TqpPropEditor qpMemoEditor, qpTagEditor, qpRestrEditor, qpHighlightEditor, qpFieldEditor, qpDataSourceEditor,
     qpCrossDataSourceEditor, qpGroupEditor, qpPictureEditor, qpFontEditor;
 
+TqpPropEditor qpEditorSlot(const TqpPropEditor &slot)
+{
+    return [&slot](TqpObject *sender) {
+        if (slot)
+            slot(sender);
+    };
+}
+
 void qpInitModelGlobals()
 {
     qpOnAggregate = qpBandAggregate;

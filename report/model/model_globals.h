@@ -58,6 +58,10 @@ extern TqpBandBase *qpAggregateTargetBand; // the data band receiving those regi
 using TqpPropEditor = std::function<void(TqpObject *sender)>;
 extern TqpPropEditor qpMemoEditor, qpTagEditor, qpRestrEditor, qpHighlightEditor, qpFieldEditor,
     qpDataSourceEditor, qpCrossDataSourceEditor, qpGroupEditor, qpPictureEditor, qpFontEditor;
+// A property record's editor that calls whatever is installed in `slot`
+// when it runs: records are often made (a template being read) before a
+// designer installs its editors, and outlive the designer that did.
+TqpPropEditor qpEditorSlot(const TqpPropEditor &slot);
 
 // Idempotent; needs a GUI application for the measuring canvas.
 void qpInitModelGlobals();

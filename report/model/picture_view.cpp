@@ -161,10 +161,10 @@ Variant TqpPictureView::DoMethod(const QString &method, const Variant &a1, const
 void TqpPictureView::DefineProperties()
 {
     TqpView::DefineProperties();
-    AddProperty(QStringLiteral("Picture"), qpdt({qpdtHasEditor}), qpPictureEditor);
+    AddProperty(QStringLiteral("Picture"), qpdt({qpdtHasEditor}), qpEditorSlot(qpPictureEditor));
     for (const char *flag : {"Stretched", "Center", "KeepAspect"})
         AddProperty(QLatin1String(flag), qpdt({qpdtBoolean}));
-    AddProperty(QStringLiteral("DataField"), qpdt({qpdtString, qpdtHasEditor, qpdtOneObject}), qpFieldEditor);
+    AddProperty(QStringLiteral("DataField"), qpdt({qpdtString, qpdtHasEditor, qpdtOneObject}), qpEditorSlot(qpFieldEditor));
     AddEnumProperty(QStringLiteral("BlobType"), QStringLiteral("btBMP;btJPG;btICO;btWMF"), {0, 1, 2, 3});
 }
 

@@ -54,10 +54,10 @@ void TqpRichView::DefineProperties()
     TqpStretcheable::DefineProperties();
     AddProperty(QStringLiteral("GapX"), qpdt({qpdtInteger}));
     AddProperty(QStringLiteral("GapY"), qpdt({qpdtInteger}));
-    AddProperty(QStringLiteral("Lines"), qpdt({qpdtHasEditor, qpdtOneObject}), qpRichEditor);
+    AddProperty(QStringLiteral("Lines"), qpdt({qpdtHasEditor, qpdtOneObject}), qpEditorSlot(qpRichEditor));
     AddProperty(QStringLiteral("Stretched"), qpdt({qpdtBoolean}));
     AddProperty(QStringLiteral("TextOnly"), qpdt({qpdtBoolean}));
-    AddProperty(QStringLiteral("DataField"), qpdt({qpdtString, qpdtHasEditor, qpdtOneObject}), qpFieldEditor);
+    AddProperty(QStringLiteral("DataField"), qpdt({qpdtString, qpdtHasEditor, qpdtOneObject}), qpEditorSlot(qpFieldEditor));
 }
 
 void TqpRichView::GetRichData(TRichEdit &edit)

@@ -126,14 +126,14 @@ void TqpView::DefineProperties()
         AddEnumProperty(QStringLiteral("FrameStyle"), QStringLiteral("psSolid;psDash;psDot;psDashDot;psDashDotDot;psDouble"),
                         {0, 1, 2, 3, 4, 5});
         AddProperty(QStringLiteral("FillColor"), qpdt({qpdtColor}));
-        AddProperty(QStringLiteral("Tag"), qpdt({qpdtHasEditor, qpdtOneObject}), qpTagEditor);
+        AddProperty(QStringLiteral("Tag"), qpdt({qpdtHasEditor, qpdtOneObject}), qpEditorSlot(qpTagEditor));
         AddEnumProperty(QStringLiteral("BandAlign"), QStringLiteral("baNone;baLeft;baRight;baCenter;baWidth;baBottom;baTop;baRest"),
                         {0, 1, 2, 3, 4, 5, 6, 7});
     }
     AddProperty(QStringLiteral("Visible"), qpdt({qpdtBoolean}));
-    AddProperty(QStringLiteral("Memo"), qpdt({qpdtHasEditor, qpdtOneObject}), qpMemoEditor);
+    AddProperty(QStringLiteral("Memo"), qpdt({qpdtHasEditor, qpdtOneObject}), qpEditorSlot(qpMemoEditor));
     AddProperty(QStringLiteral("Memo.Count"), 0);
-    AddProperty(QStringLiteral("Restrictions"), qpdt({qpdtHasEditor}), qpRestrEditor);
+    AddProperty(QStringLiteral("Restrictions"), qpdt({qpdtHasEditor}), qpEditorSlot(qpRestrEditor));
 }
 
 void TqpView::CalcGaps()
@@ -590,7 +590,7 @@ void TqpView::SaveToQP3Stream(QIODevice &stream)
     qp3Text(stream, "TagStr", Tag);
     qp3Lines(stream, "Memo.text", Memo);
     // The successor aligns to the rest of the band as to its width, and has no top alignment.
-    qp3Attr(stream, "Align", BandAlign == baRest ? baWidth : BandAlign == baTop ? baNone : BandAlign);
+    qp3Attr(stream, "Align", BandAlign == baRest ? int(baWidth) : BandAlign == baTop ? int(baNone) : int(BandAlign));
     if (!Script.isEmpty())
         for (const char *event : {"OnBeforePrint", "OnClick", "OnActivate"})
             qp3Attr(stream, event, Name + QLatin1String("OnBeforePrint"));

@@ -278,15 +278,20 @@ private slots:
         QVERIFY(!list->isVisible());
     }
 
+    // The records were made (as reading a template makes them) before the
+    // designer installed its editor: the button still reaches the editor.
+    // The display format is edited in the text editor, where its boxes are.
     void editorButtonOpensTheEditorWithTheObject()
     {
+        m1->ClearPropList();
+        m1->PropList();
         TqpObject *edited = nullptr;
-        qpMemoEditor = [&edited](TqpObject *o) {
+        int calls = 0;
+        qpMemoEditor = [&](TqpObject *o) {
             edited = o;
+            ++calls;
             static_cast<TqpView *>(o)->Memo = QStringList{QStringLiteral("edited")};
         };
-        // The property records take the editor when they are defined.
-        m1->ClearPropList();
         f.select({m1});
         clickRow(QStringLiteral("Memo"));
         QVERIFY(insp->EditorButton()->isVisible());
@@ -294,6 +299,13 @@ private slots:
         QTest::mouseClick(insp->EditorButton(), Qt::LeftButton);
         QCOMPARE(edited, m1);
         QCOMPARE(m1->Memo, QStringList{"edited"});
+        clickRow(QStringLiteral("DisplayFormat"));
+        QTest::mouseClick(insp->EditorButton(), Qt::LeftButton);
+        QCOMPARE(calls, 2);
+        // With no editor installed the button does nothing.
+        qpMemoEditor = nullptr;
+        QTest::mouseClick(insp->EditorButton(), Qt::LeftButton);
+        QCOMPARE(calls, 2);
     }
 
     void objectBoxSelects()
