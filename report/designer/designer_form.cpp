@@ -15,6 +15,7 @@
 #include "report/designer/field_chooser.h"
 #include "report/designer/font_dialog.h"
 #include "report/designer/highlight_form.h"
+#include "report/designer/ins_fields_form.h"
 #include "report/designer/insert_fields_form.h"
 #include "report/designer/insp_form.h"
 #include "report/designer/line_style_panel.h"
@@ -39,6 +40,7 @@
 #include <QLineEdit>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -47,10 +49,12 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -132,8 +136,7 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     StatusPanels[0]->installEventFilter(this);
     Frame->setStatusBar(StatusBar1);
 
-    // The inspector and the insert-fields window get their contents later;
-    // their places and visibility are kept already.
+    // The inspector gets its contents with the editing commands.
     InspectorDock = new QDockWidget(qpLoadStr(59780), Frame);
     InspectorDock->setObjectName(QStringLiteral("TqpInspForm"));
     InspectorDock->setWidget(new QWidget);
@@ -141,7 +144,8 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     Frame->addDockWidget(Qt::RightDockWidgetArea, InspectorDock);
     InsFieldsDock = new QDockWidget(qpLoadStr(59848), Frame);
     InsFieldsDock->setObjectName(QStringLiteral("TqpInsFieldsForm"));
-    InsFieldsDock->setWidget(new QWidget);
+    InsFieldsForm = new TqpInsFieldsForm(State);
+    InsFieldsDock->setWidget(InsFieldsForm);
     Frame->addDockWidget(Qt::RightDockWidgetArea, InsFieldsDock);
     if (!FullMode)
         InsFieldsDock->hide();
@@ -169,9 +173,12 @@ TqpDesignerForm::TqpDesignerForm(TqpReport *report, bool fullMode, QWidget *pare
     connect(State, &TqpDesignerState::modifiedChanged, this, [this] { updateSaveEnabled(); });
     // Pages made current or added from the canvas or an editor (a sub-report
     // opened, one inserted, an insertion undone): the tabs follow.
+    // Inspector edits end here too; a report opened or a dictionary loaded
+    // brings new data sets to the insert-fields window.
     connect(State, &TqpDesignerState::pageChanged, this, [this] {
         Page = State->Page();
         SetPageTitles();
+        InsFieldsForm->Refresh();
         Tab1->blockSignals(true);
         Tab1->setCurrentIndex(State->CurPageIndex);
         Tab1->blockSignals(false);
@@ -490,6 +497,15 @@ bool TqpDesignerForm::eventFilter(QObject *watched, QEvent *event)
         if (k == Qt::Key_Return || k == Qt::Key_Enter) {
             PropertyClick(watched->property("propertyTag").toInt(),
                           Variant(static_cast<QLineEdit *>(watched)->text()));
+            return true;
+        }
+    }
+    // A double click on the inspector's caption folds it instead of
+    // floating the dock.
+    if (watched == InspectorDock && event->type() == QEvent::MouseButtonDblClick) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && mouse->position().y() < InspForm->y()) {
+            InspectorCaptionDblClick();
             return true;
         }
     }
@@ -1223,6 +1239,20 @@ void TqpDesignerForm::createEditing()
     InspForm = new TqpInspForm(State);
     InspectorDock->setWidget(InspForm);
     InspectorDock->setWindowTitle(InspForm->windowTitle());
+    InspectorDock->installEventFilter(this);
+    connect(InspForm, &TqpInspForm::heightChanged, this, &TqpDesignerForm::fitInspectorDock);
+    // Keys the window takes before the focused control does.
+    GrowInspB = new QAction(this);
+    GrowInspB->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(GrowInspB, &QAction::triggered, this, &TqpDesignerForm::GrowInspector);
+    ShowInsFieldsB = new QAction(this);
+    ShowInsFieldsB->setShortcut(QKeySequence(Qt::Key_Insert));
+    connect(ShowInsFieldsB, &QAction::triggered, this, &TqpDesignerForm::ShowInsFields);
+    ShowInsFieldsB->setEnabled(FullMode);
+    for (QAction *a : {GrowInspB, ShowInsFieldsB}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
 
     InsFieldsB = new QAction(letterIcon(QStringLiteral("W")), qpLoadStr(59795), this);
     connect(InsFieldsB, &QAction::triggered, this, &TqpDesignerForm::InsFieldsClick);
@@ -1363,6 +1393,53 @@ void TqpDesignerForm::InsFieldsClick()
 {
     guarded([this] { TqpInsertFieldsForm::Run(*Commands, this); });
     updateStatus();
+}
+
+void TqpDesignerForm::GrowInspector()
+{
+    InspectorDock->show();
+    InspectorDock->raise();
+    InspForm->Grow();
+}
+
+void TqpDesignerForm::ShowInsFields()
+{
+    const TqpPage *page = State->Page();
+    if (!FullMode || !page || page->PageType != ptReport)
+        return;
+    InsFieldsDock->show();
+    InsFieldsDock->raise();
+    InsFieldsForm->FieldList()->setFocus();
+}
+
+void TqpDesignerForm::InspectorCaptionDblClick()
+{
+    if (!InspForm->IsFolded() && InspectorDock->height() >= 31) {
+        m_inspHeight = InspectorDock->height();
+        InspForm->SetFolded(true);
+        return;
+    }
+    if (m_inspHeight <= 0) // squeezed by hand rather than folded: its natural height
+        m_inspHeight = InspectorDock->sizeHint().height();
+    InspForm->SetFolded(false);
+}
+
+void TqpDesignerForm::fitInspectorDock()
+{
+    // The caption bar and the frame below the contents, which the dock adds.
+    const int frame = InspectorDock->height() - InspForm->height();
+    if (InspForm->IsFolded()) {
+        InspectorDock->setMaximumHeight(frame);
+        return;
+    }
+    InspectorDock->setMaximumHeight(QWIDGETSIZE_MAX);
+    const int height = std::exchange(m_inspHeight, 0);
+    if (height <= 0)
+        return;
+    // The dock area shares out its height by the docks' limits: held at the
+    // old height until the layout has followed, then free again.
+    InspForm->setMinimumHeight(std::max(height - frame, 0));
+    QTimer::singleShot(0, InspForm, [this] { InspForm->setMinimumHeight(0); });
 }
 
 void TqpDesignerForm::HlB1Click()

@@ -27,6 +27,7 @@ class TqpColorSelector;
 class TqpDesignerCommands;
 class TqpDesignerPage;
 class TqpDesignerState;
+class TqpInsFieldsForm;
 class TqpInspForm;
 class TqpLineStylePanel;
 class TqpObject;
@@ -68,6 +69,8 @@ public:
     // colour selector and line-style panel, the inspector, the page popup.
     TqpDesignerCommands *Commands;
     TqpInspForm *InspForm;
+    TqpInsFieldsForm *InsFieldsForm;
+    QAction *GrowInspB, *ShowInsFieldsB; // F11 and Ins, wherever the focus is in the window
     TqpColorSelector *ColorSelector;
     TqpLineStylePanel *LineStylePanel;
     QHash<int, QAction *> PropActions;
@@ -79,6 +82,14 @@ public:
     // Rebuilds the page popup menu for the selection.
     void Popup1Popup();
     void InsFieldsClick();
+    // F11: the inspector shown, unfolded and raised.
+    void GrowInspector();
+    // Ins on a report page: the insert-fields window shown with its field
+    // list focused.
+    void ShowInsFields();
+    // A double click on the inspector's caption: folded when it is at
+    // least 31 high, else unfolded.
+    void InspectorCaptionDblClick();
     void HlB1Click();
     // The font dialog on the last selected text object's font.
     void C2DblClick();
@@ -158,11 +169,15 @@ private:
     void unitsToStatus();
     bool allowed(int restriction) const;
     void setAvailable(QAction *action, bool available);
+    // The inspector's dock follows its fold: only the caption bar when
+    // folded, the height from before the fold when unfolded.
+    void fitInspectorDock();
 
     bool m_shown = false;
     QHash<QAction *, QAction *> m_buttons;
     int m_selectorTag = 0;
     QAction *m_selectorButton = nullptr;
+    int m_inspHeight = 0; // the inspector dock's height to unfold to
 };
 
 // Installs the designer as the report's designer and the designer class.

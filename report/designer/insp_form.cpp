@@ -409,6 +409,14 @@ void TqpInspForm::Grow()
 {
     show();
     raise();
+    SetFolded(false);
+}
+
+void TqpInspForm::SetFolded(bool folded)
+{
+    m_folded = folded;
+    m_objectBox->setVisible(!folded);
+    m_scroll->setVisible(!folded);
     emit heightChanged();
 }
 

@@ -56,8 +56,12 @@ public:
     void ItemsChanged();
     // Refills the grid from the selection or the current page.
     void FillInspFields();
-    // Shows the inspector.
+    // Shows the inspector, unfolded.
     void Grow();
+    // Folded, only the caption is left: the object box and the grid are
+    // hidden. Both changes tell the designer through heightChanged.
+    bool IsFolded() const { return m_folded; }
+    void SetFolded(bool folded);
 
     int RowCount() const { return int(m_names.size()); }
     QString RowName(int row) const { return m_names.at(row); }
@@ -114,6 +118,7 @@ private:
     QString m_titleName;
     bool m_applying = false;
     bool m_localizedNames = false;
+    bool m_folded = false;
 
     QComboBox *m_objectBox;
     QScrollArea *m_scroll;
