@@ -395,6 +395,12 @@ void TqpDesignerState::AddUndoAction(TqpUndoAction action)
 
 void TqpDesignerState::AddUndoAction(TqpUndoAction action, const QList<TqpView *> &objects)
 {
+    AddUndoAction(action, objects, {});
+}
+
+void TqpDesignerState::AddUndoAction(TqpUndoAction action, const QList<TqpView *> &objects,
+                                     std::vector<TqpUndoObj> edited)
+{
     TqpPage *page = Page();
     if (UndoDisabled || !page) {
         SetModified(true);
@@ -407,18 +413,19 @@ void TqpDesignerState::AddUndoAction(TqpUndoAction action, const QList<TqpView *
         if (!(v->Flags & kNoUndo) && objects.contains(v))
             list.append({v, i});
     }
-    if (list.isEmpty())
+    if (list.isEmpty() && edited.empty())
         SetModified(true);
     else
-        AddAction(UndoBuffer, action, list);
+        AddAction(UndoBuffer, action, list, std::move(edited));
 }
 
 void TqpDesignerState::AddAction(TqpUndoBuffer &buffer, TqpUndoAction action,
-                                 const QList<QPair<TqpView *, int>> &list)
+                                 const QList<QPair<TqpView *, int>> &list, std::vector<TqpUndoObj> edited)
 {
     TqpUndoRec entry;
     entry.Action = action;
     entry.Page = CurPageIndex;
+    entry.Edited = std::move(edited);
     for (const auto &[view, pos] : list) {
         TqpUndoObj rec;
         rec.ID = view->ID;
@@ -461,8 +468,13 @@ void TqpDesignerState::Undo(TqpUndoBuffer &buffer)
             break;
         }
     }
-    if (!list.isEmpty())
-        AddAction(opposite, inverse, list);
+    // The objects changed along with the step swap their states too.
+    std::vector<TqpUndoObj> edited;
+    for (const TqpUndoObj &rec : entry.Edited)
+        if (const int at = page->FindObjectByID(rec.ID); at >= 0)
+            edited.push_back(TqpUndoObj{rec.ID, qpCopyObject(page->Items.at(at)), at});
+    if (!list.isEmpty() || !edited.empty())
+        AddAction(opposite, inverse, list, std::move(edited));
 
     // Only where the objects were and are now is drawn again, with the marks.
     QRect area = SelectionArea();
@@ -498,6 +510,13 @@ void TqpDesignerState::Undo(TqpUndoBuffer &buffer)
         }
         touch(v);
     }
+    for (const TqpUndoObj &rec : entry.Edited)
+        if (const int at = page->FindObjectByID(rec.ID); at >= 0) {
+            TqpView *v = page->Items.at(at);
+            touch(v);
+            v->Assign(rec.Copy.get());
+            touch(v);
+        }
     emit undoChanged();
     if (entry.Action == acInsert || entry.Action == acDelete)
         emit pageChanged();

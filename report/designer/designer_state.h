@@ -157,7 +157,11 @@ public:
     void AddUndoAction(TqpUndoAction action);
     // The same for the listed objects only, with their list positions.
     void AddUndoAction(TqpUndoAction action, const QList<TqpView *> &objects);
-    void AddAction(TqpUndoBuffer &buffer, TqpUndoAction action, const QList<QPair<TqpView *, int>> &list);
+    // The same, with copies (`qpCopyObject`) of other objects as they were
+    // before the step changed them; one undo puts those back too.
+    void AddUndoAction(TqpUndoAction action, const QList<TqpView *> &objects, std::vector<TqpUndoObj> edited);
+    void AddAction(TqpUndoBuffer &buffer, TqpUndoAction action, const QList<QPair<TqpView *, int>> &list,
+                   std::vector<TqpUndoObj> edited = {});
     // Undoes the newest entry of `buffer` (UndoBuffer or RedoBuffer) when it
     // belongs to the current page, recording its inverse in the other one.
     void Undo(TqpUndoBuffer &buffer);

@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -56,6 +57,124 @@ QString boundDataSetName(TqpReport *report, TDataSet *table)
     }
     return {};
 }
+
+// Band types that stay at the page's bottom or lie over the whole page:
+// new bands go below the others, not below these.
+bool outOfFlow(int type) { return type == btPageFooter || type == btColumnFooter || type == btOverlay; }
+
+// Room on a page that already has bands for the objects the wizard lays out:
+// rows go into existing bands below what they hold, bands grow and what lies
+// below them moves down. Every existing object changed is kept as it was, so
+// that one undo puts the page back.
+class TPageRoom {
+public:
+    TPageRoom(TqpPage *page, int grid, const QList<TqpView *> &added) : m_page(page), m_grid(grid), m_added(added) {}
+
+    std::vector<TqpUndoObj> Edited;
+
+    bool HasBands() const
+    {
+        return std::any_of(m_page->Items.cbegin(), m_page->Items.cend(), [this](const TqpView *v) {
+            return v->Kind == vkBand && !m_added.contains(v);
+        });
+    }
+
+    // The topmost band of the type; none when the page has none.
+    TqpView *FirstBand(int type) const
+    {
+        TqpView *found = nullptr;
+        for (TqpView *v : std::as_const(m_page->Items))
+            if (isOld(v) && v->Kind == vkBand && v->FrameTyp == type && (!found || v->Top < found->Top))
+                found = v;
+        return found;
+    }
+
+    // The band whose strip holds `y`, edges included; of two, the one page
+    // formation fills first (the lower type).
+    TqpView *BandAt(int y) const
+    {
+        TqpView *found = nullptr;
+        for (TqpView *v : std::as_const(m_page->Items))
+            if (isOld(v) && v->Kind == vkBand && !qpIsCrossBand(v->FrameTyp) && y >= v->Top &&
+                y <= v->Top + v->Height && (!found || v->FrameTyp < found->FrameTyp))
+                found = v;
+        return found;
+    }
+
+    // The bottom of the lowest band that keeps its place in the flow of the page, or -1.
+    int FlowBottom() const
+    {
+        int bottom = -1;
+        for (const TqpView *v : std::as_const(m_page->Items))
+            if (isOld(v) && v->Kind == vkBand && !outOfFlow(v->FrameTyp) && !qpIsCrossBand(v->FrameTyp))
+                bottom = std::max(bottom, v->Top + v->Height);
+        return bottom;
+    }
+
+    // Moves `row` into `band`, one grid step below the objects it holds (at
+    // its top when it holds none); a band too low for the row grows, and
+    // everything below its old bottom moves down as much.
+    void PutRow(const QList<TqpView *> &row, TqpView *band)
+    {
+        if (row.isEmpty() || !band)
+            return;
+        int contentBottom = -1;
+        for (const TqpView *v : std::as_const(m_page->Items))
+            if (isOld(v) && v->Kind != vkBand && v->Top >= band->Top && v->Top <= band->Top + band->Height)
+                contentBottom = std::max(contentBottom, v->Top + v->Height);
+        const int top = contentBottom < 0 ? band->Top : contentBottom + m_grid;
+        int rowTop = row.first()->Top, rowBottom = INT_MIN;
+        for (const TqpView *v : row)
+            rowTop = std::min(rowTop, v->Top);
+        for (TqpView *v : row) {
+            v->Top += top - rowTop;
+            rowBottom = std::max(rowBottom, v->Top + v->Height);
+        }
+        const int oldBottom = band->Top + band->Height;
+        if (rowBottom <= oldBottom)
+            return;
+        remember(band);
+        band->Height += rowBottom - oldBottom;
+        ShiftFrom(oldBottom, rowBottom - oldBottom, band);
+    }
+
+    // Moves down every existing object whose top is at `y` or below, but `except`.
+    void ShiftFrom(int y, int dy, const TqpView *except = nullptr)
+    {
+        for (TqpView *v : std::as_const(m_page->Items))
+            if (isOld(v) && v != except && v->Top >= y) {
+                remember(v);
+                v->Top += dy;
+            }
+    }
+
+    // Moves what lies at `top` or below down just enough to start a grid
+    // step below `bottom`.
+    void ClearBelow(int top, int bottom)
+    {
+        int first = INT_MAX;
+        for (const TqpView *v : std::as_const(m_page->Items))
+            if (isOld(v) && v->Top >= top)
+                first = std::min(first, v->Top);
+        if (first != INT_MAX && first < bottom + m_grid)
+            ShiftFrom(top, bottom + m_grid - first);
+    }
+
+private:
+    bool isOld(const TqpView *v) const { return !m_added.contains(v); }
+
+    void remember(TqpView *v)
+    {
+        for (const TqpUndoObj &rec : Edited)
+            if (rec.ID == v->ID)
+                return;
+        Edited.push_back(TqpUndoObj{v->ID, qpCopyObject(v), int(m_page->Items.indexOf(v))});
+    }
+
+    TqpPage *m_page;
+    int m_grid;
+    const QList<TqpView *> &m_added;
+};
 
 } // namespace
 
@@ -207,9 +326,20 @@ void TqpInsertFieldsForm::InsertFields(TqpDesignerCommands &commands, const QStr
         }
     }
 
+    // On a page that already has bands the layout must not land on them:
+    // with bands of its own it goes below them, else into them.
+    TPageRoom room(page, g, created);
+    const bool hadBands = room.HasBands();
     if (bands) {
+        int base = tm;
+        if (hadBands) {
+            const int bottom = room.FlowBottom();
+            base = bottom < 0 ? tm : bottom + g;
+            for (TqpView *v : std::as_const(created))
+                v->Top += base - tm;
+        }
         const TqpView *bottomObject = headers ? placed.last().first : placed.last().second;
-        const int height = bottomObject->Top + bottomObject->Height - tm;
+        const int height = bottomObject->Top + bottomObject->Height - base;
         const bool pageHeader = headers && !vertical;
         const auto newBand = [&](int type, int top) {
             auto *b = static_cast<TqpBandView *>(qpCreateObject(vkBand, QString()));
@@ -221,22 +351,42 @@ void TqpInsertFieldsForm::InsertFields(TqpDesignerCommands &commands, const QStr
             created.append(b);
             return b;
         };
-        const bool hasHeader = std::any_of(page->Items.cbegin(), page->Items.cend(), [](const TqpView *v) {
-            return v->Kind == vkBand && v->FrameTyp == btPageHeader;
-        });
-        if (pageHeader && !hasHeader)
-            newBand(btPageHeader, tm);
-        TqpBandView *data = newBand(btMasterData, pageHeader ? tm + 72 : tm);
+        // A page has one page header; the captions then print above the
+        // records in a master header instead of in no band at all.
+        if (pageHeader)
+            newBand(room.FirstBand(btPageHeader) ? btMasterHeader : btPageHeader, base);
+        TqpBandView *data = newBand(btMasterData, pageHeader ? base + 72 : base);
         if (table) {
             const QString name = boundDataSetName(report, table);
             if (!name.isEmpty())
                 data->FormatStr = name;
         }
+        if (hadBands) {
+            int bottom = base;
+            for (const TqpView *v : std::as_const(created))
+                bottom = std::max(bottom, v->Top + v->Height);
+            room.ClearBelow(base, bottom);
+        }
+    } else if (hadBands) {
+        // Captions above the records in the page header, the data objects
+        // in the master data band, so that they print once per record.
+        QList<TqpView *> captions, data;
+        for (const auto &[header, object] : std::as_const(placed)) {
+            if (header)
+                (vertical ? data : captions).append(header);
+            data.append(object);
+        }
+        if (!captions.isEmpty()) {
+            TqpView *band = room.FirstBand(btPageHeader);
+            room.PutRow(captions, band ? band : room.BandAt(captions.first()->Top));
+        }
+        TqpView *band = room.FirstBand(btMasterData);
+        room.PutRow(data, band ? band : room.BandAt(data.first()->Top));
     }
     state->SelectionChanged();
     state->ArrangeBands();
     state->GetMultipleSelected();
     emit state->pageChanged();
     state->Redraw();
-    state->AddUndoAction(acInsert, created);
+    state->AddUndoAction(acInsert, created, std::move(room.Edited));
 }

@@ -2,7 +2,11 @@
 // "Tablodan rapora alan ekleme (sihirbaz)": lays out text objects for
 // chosen fields of a data set, each with a bold caption when asked, side
 // by side or one under the other, with a page header and master data band
-// around them when asked.
+// around them when asked. On a page that already has bands nothing lands on
+// its content: the captions join the page header and the data objects the
+// master data band, below what they hold (bands grow and what lies below
+// moves down), or the new bands go below the lowest band; with a page header
+// already there the captions get a master header.
 
 #include <QDialog>
 

@@ -24,6 +24,9 @@ struct TqpUndoRec {
     TqpUndoAction Action = acEdit;
     int Page = 0;
     std::vector<TqpUndoObj> Objects;
+    // Other objects the same step changed (moved or resized to make room),
+    // each as it was: put back together with the step's own objects.
+    std::vector<TqpUndoObj> Edited;
 };
 
 class TqpUndoBuffer {
