@@ -54,16 +54,38 @@ bool runInProgressWindow(TqpReport &report, int prefixId)
     return result != kModalCancel;
 }
 
-void saveTemplate(TqpReport &report, QBuffer &stream)
+// A report's template as it was before formation, with its objects' IDs:
+// reading the template back makes new objects, and whoever holds IDs (the
+// designer's undo records) must still find them.
+struct TSavedTemplate {
+    QBuffer Stream;
+    QList<QList<quint32>> IDs; // per page, in list order
+};
+
+void saveTemplate(TqpReport &report, TSavedTemplate &saved)
 {
-    stream.open(QIODevice::ReadWrite);
-    report.SaveToStream(stream);
+    saved.Stream.open(QIODevice::ReadWrite);
+    report.SaveToStream(saved.Stream);
+    for (int i = 0; i < report.Pages.GetCount(); ++i) {
+        QList<quint32> ids;
+        for (const TqpView *v : std::as_const(report.Pages.GetPages(i)->Items))
+            ids << v->ID;
+        saved.IDs << ids;
+    }
 }
 
-void restoreTemplate(TqpReport &report, QBuffer &stream)
+void restoreTemplate(TqpReport &report, TSavedTemplate &saved)
 {
-    stream.seek(0);
-    report.LoadFromStream(stream);
+    saved.Stream.seek(0);
+    report.LoadFromStream(saved.Stream);
+    if (report.Pages.GetCount() != saved.IDs.size())
+        return;
+    for (int i = 0; i < report.Pages.GetCount(); ++i) {
+        QList<TqpView *> &items = report.Pages.GetPages(i)->Items;
+        if (items.size() == saved.IDs.at(i).size())
+            for (qsizetype k = 0; k < items.size(); ++k)
+                items[k]->ID = saved.IDs.at(i).at(k);
+    }
 }
 
 bool samePaper(int orientation1, int size1, int orientation2, int size2)
@@ -91,16 +113,16 @@ bool TqpReport::PrepareReport()
 
     // Scripts and formation may change anything; the saved copies undo it.
     auto *composite = qobject_cast<TqpCompositeReport *>(this);
-    QList<std::shared_ptr<QBuffer>> saved;
+    QList<std::shared_ptr<TSavedTemplate>> saved;
     if (composite) {
         for (TqpReport *r : std::as_const(composite->Reports)) {
-            saved << std::make_shared<QBuffer>();
+            saved << std::make_shared<TSavedTemplate>();
             saveTemplate(*r, *saved.last());
             if (r->OnBeginDoc)
                 r->OnBeginDoc();
         }
     } else {
-        saved << std::make_shared<QBuffer>();
+        saved << std::make_shared<TSavedTemplate>();
         saveTemplate(*this, *saved.last());
     }
 
@@ -298,7 +320,7 @@ void TqpCompositeReport::DoBuildReport()
     do {
         for (int i = 0; i < Reports.size(); ++i) {
             TqpReport *r = Reports.at(i);
-            QBuffer saved;
+            TSavedTemplate saved;
             if (Dataset)
                 saveTemplate(*r, saved);
             gCompositeAppend = false;

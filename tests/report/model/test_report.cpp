@@ -801,8 +801,18 @@ private slots:
         data->RangeEnd = reCount;
         data->RangeEndCount = 3;
         report->Dataset = data;
+        const auto ids = [report] {
+            QList<quint32> list;
+            for (const TqpView *v : std::as_const(report->Pages.GetPages(0)->Items))
+                list << v->ID;
+            return list;
+        };
+        const QList<quint32> before = ids();
         QVERIFY2(report->PrepareReport(), qPrintable(ErrorStr));
         QCOMPARE(preparedTexts(*report), (QStringList{"Liste", "Satır 1", "Satır 2", "Satır 3"}));
+        // The template read back after formation keeps its objects' IDs, by
+        // which the designer's undo finds them.
+        QCOMPARE(ids(), before);
 
         delete data;
         QVERIFY(!report->Dataset);
