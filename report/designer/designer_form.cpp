@@ -338,6 +338,10 @@ void TqpDesignerForm::createToolbars()
     createPropertyBars();
     ToolsBar = bar(59855, "ToolsBar", Qt::TopToolBarArea);
     ToolsBar->hide(); // holds no tool yet
+    // The text and frame bars take a second row, so that on a usual screen
+    // no button hides behind the overflow arrow.
+    Frame->insertToolBar(TextBar, ToolsBar);
+    Frame->insertToolBarBreak(TextBar);
 }
 
 void TqpDesignerForm::createMenus()
@@ -985,6 +989,8 @@ void TqpDesignerForm::FileBtn4Click()
     Report->Preview = preview;
     Report->ModalPreview = modal;
     CurReport = Report;
+    // Back to designing: page properties read as stored, not as printed.
+    DocMode = dmDesigning;
     // A page edited from the preview had a designer of its own, which took
     // the editors with it when it closed.
     qpDesigner = this;

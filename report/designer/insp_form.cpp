@@ -405,6 +405,11 @@ void TqpInspForm::refillObjectBox()
     m_objectBox->setEditText(shown);
 }
 
+QSize TqpInspForm::sizeHint() const
+{
+    return QSize(m_splitPos + 150, QWidget::sizeHint().height());
+}
+
 void TqpInspForm::Grow()
 {
     show();

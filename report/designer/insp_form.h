@@ -92,6 +92,8 @@ public:
     // dialog, a toggle or the next item, applied at once.
     void RowDoubleClick(int row);
     void ShowDropList();
+    // Wide enough for the longest property names beside their values.
+    QSize sizeHint() const override;
 
 signals:
     void heightChanged();

@@ -284,6 +284,27 @@ private slots:
         QCOMPARE(item(0, 2)->FrameColor, 0u);
     }
 
+    // After a preview the inspector shows the page's margins as stored, and
+    // an object inserted before the preview is still undone.
+    void previewLeavesTheDesignerAsItWas()
+    {
+        open();
+        report->Pages.GetPages(0)->Margins = {40, 40, 40, 40};
+        form->SelectObject(QStringLiteral("Memo2"));
+        key(Qt::Key_C);
+        key(Qt::Key_V);
+        QCOMPARE(report->Pages.GetPages(0)->Items.size(), 4);
+        ui->modalActions << [](QDialog *d) { d->reject(); };
+        form->FileBtn4->trigger();
+        QCOMPARE(ui->modalShown.size(), 1);
+        form->State->Unselect();
+        form->State->SelectionChanged();
+        for (const char *name : {"LeftMargin", "TopMargin", "RightMargin", "BottomMargin"})
+            QCOMPARE(form->InspForm->Row(form->InspForm->RowOf(QLatin1String(name))).Text, QStringLiteral("40"));
+        form->UndoB->trigger();
+        QCOMPARE(report->Pages.GetPages(0)->Items.size(), 3);
+    }
+
     void popupMenuOffersTheEditingCommands()
     {
         open();
