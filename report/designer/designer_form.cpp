@@ -1120,8 +1120,8 @@ QIcon colorIcon(const QString &letters, quint32 color)
 
 void TqpDesignerForm::createPropertyBars()
 {
-    const auto button = [this](QToolBar *b, int tag, const char *letters, const char *hint, bool checkable) {
-        QAction *a = b->addAction(letterIcon(QString::fromUtf8(letters)), QString::fromUtf8(hint));
+    const auto button = [this](QToolBar *b, int tag, const char *letters, int hint, bool checkable) {
+        QAction *a = b->addAction(letterIcon(QString::fromUtf8(letters)), qpLoadStr(hint));
         a->setCheckable(checkable);
         PropActions.insert(tag, a);
         connect(a, &QAction::triggered, this, [this, tag](bool on) { PropertyClick(tag, Variant(on)); });
@@ -1141,61 +1141,62 @@ void TqpDesignerForm::createPropertyBars()
 
     FontNameBox = new QFontComboBox;
     FontNameBox->setObjectName(QStringLiteral("C2"));
-    FontNameBox->setToolTip(QStringLiteral("Font"));
+    FontNameBox->setToolTip(qpLoadStr(59930));
     box(TextBar, FontNameBox, ptFontName, 150);
     FontSizeBox = new QComboBox;
     FontSizeBox->setObjectName(QStringLiteral("C3"));
     for (int size : {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
         FontSizeBox->addItem(QString::number(size));
+    FontSizeBox->setToolTip(qpLoadStr(59931));
     box(TextBar, FontSizeBox, ptFontSize, 52);
     TextBar->addSeparator();
-    button(TextBar, ptBold, "K", "Koyu", true);
-    button(TextBar, ptItalic, "E", "Eğik", true);
-    button(TextBar, ptUnderline, "A", "Altı çizgili", true);
-    ClB2 = TextBar->addAction(colorIcon(QStringLiteral("Rf"), 0), QString::fromUtf8("Font rengi"));
+    button(TextBar, ptBold, "K", 59932, true);
+    button(TextBar, ptItalic, "E", 59933, true);
+    button(TextBar, ptUnderline, "A", 59934, true);
+    ClB2 = TextBar->addAction(colorIcon(QStringLiteral("Rf"), 0), qpLoadStr(59935));
     connect(ClB2, &QAction::triggered, this, [this] { showColorSelector(ClB2, ptFontColor); });
-    HlB1 = TextBar->addAction(letterIcon(QStringLiteral("Bd")), QString::fromUtf8("Belirti durumu"));
+    HlB1 = TextBar->addAction(letterIcon(QStringLiteral("Bd")), qpLoadStr(59936));
     connect(HlB1, &QAction::triggered, this, &TqpDesignerForm::HlB1Click);
     TextBar->addSeparator();
     auto *horizontal = new QActionGroup(this);
-    for (const auto &[tag, letters, hint] : {std::tuple{ptAlignLeft, "≡l", "Sola dayalı"},
-                                             std::tuple{ptAlignCenter, "≡c", "Ortaya dayalı"},
-                                             std::tuple{ptAlignRight, "≡r", "Saga dayalı"},
-                                             std::tuple{ptAlignJustify, "≡j", "Genişliğe göre hizalama"}})
+    for (const auto &[tag, letters, hint] : {std::tuple{ptAlignLeft, "≡l", 59937},
+                                             std::tuple{ptAlignCenter, "≡c", 59938},
+                                             std::tuple{ptAlignRight, "≡r", 59939},
+                                             std::tuple{ptAlignJustify, "≡j", 59940}})
         horizontal->addAction(button(TextBar, tag, letters, hint, true));
     TextBar->addSeparator();
     // The vertical buttons share one tag and tell their bits.
     auto *vertical = new QActionGroup(this);
-    for (const auto &[bits, letters, hint] : {std::tuple{0, "⊤", "Yukarıya dayalı"},
-                                              std::tuple{int(qptaMiddle), "⊝", "Dikey ortala"},
-                                              std::tuple{int(qptaDown), "⊥", "Aşağıya dayalı"}}) {
-        QAction *a = TextBar->addAction(letterIcon(QString::fromUtf8(letters)), QString::fromUtf8(hint));
+    for (const auto &[bits, letters, hint] : {std::tuple{0, "⊤", 59941},
+                                              std::tuple{int(qptaMiddle), "⊝", 59942},
+                                              std::tuple{int(qptaDown), "⊥", 59943}}) {
+        QAction *a = TextBar->addAction(letterIcon(QString::fromUtf8(letters)), qpLoadStr(hint));
         a->setCheckable(true);
         a->setData(bits);
         vertical->addAction(a);
         PropActions.insert(1000 + bits, a);
         connect(a, &QAction::triggered, this, [this, bits] { PropertyClick(ptVertical, Variant(bits)); });
     }
-    button(TextBar, ptRotation, "90", "Normal metin / 90 derece (dik)", true);
+    button(TextBar, ptRotation, "90", 59944, true);
 
-    button(FrameBar, ptFrameTop, "▔", "Yukarı çerçeve çizgisi", true);
-    button(FrameBar, ptFrameLeft, "▏", "Sol çerçeve çizgisi", true);
-    button(FrameBar, ptFrameBottom, "▁", "Aşağı çerçeve çizgisi", true);
-    button(FrameBar, ptFrameRight, "▕", "Sag çerçeve çizgisi", true);
-    button(FrameBar, ptAllFrames, "□", "Tüm çerçeve çizgileri", false);
-    button(FrameBar, ptNoFrames, "∅", "Çerçeve yok", false);
+    button(FrameBar, ptFrameTop, "▔", 59945, true);
+    button(FrameBar, ptFrameLeft, "▏", 59946, true);
+    button(FrameBar, ptFrameBottom, "▁", 59947, true);
+    button(FrameBar, ptFrameRight, "▕", 59948, true);
+    button(FrameBar, ptAllFrames, "□", 59949, false);
+    button(FrameBar, ptNoFrames, "∅", 59950, false);
     FrameBar->addSeparator();
-    ClB1 = FrameBar->addAction(colorIcon(QStringLiteral("Bg"), clNone), QString::fromUtf8("Arka fon rengi"));
+    ClB1 = FrameBar->addAction(colorIcon(QStringLiteral("Bg"), clNone), qpLoadStr(59951));
     connect(ClB1, &QAction::triggered, this, [this] { showColorSelector(ClB1, ptFillColor); });
-    ClB3 = FrameBar->addAction(colorIcon(QStringLiteral("Fc"), 0), QString::fromUtf8("Çerçeve rengi"));
+    ClB3 = FrameBar->addAction(colorIcon(QStringLiteral("Fc"), 0), qpLoadStr(59952));
     connect(ClB3, &QAction::triggered, this, [this] { showColorSelector(ClB3, ptFrameColor); });
     FrameWidthBox = new QComboBox;
     FrameWidthBox->setObjectName(QStringLiteral("E1"));
-    FrameWidthBox->setToolTip(QString::fromUtf8("Çerçeve kalınlığı"));
+    FrameWidthBox->setToolTip(qpLoadStr(59953));
     for (const char *w : {"0.5", "1", "1.5", "2", "3", "4", "5", "6"})
         FrameWidthBox->addItem(QLatin1String(w));
     box(FrameBar, FrameWidthBox, ptFrameWidth, 52);
-    StB1 = FrameBar->addAction(letterIcon(QStringLiteral("Fs")), QString::fromUtf8("Çerçeve sitili"));
+    StB1 = FrameBar->addAction(letterIcon(QStringLiteral("Fs")), qpLoadStr(59954));
     connect(StB1, &QAction::triggered, this, [this] {
         ColorSelector->hide();
         if (LineStylePanel->isVisible()) {
@@ -1208,13 +1209,10 @@ void TqpDesignerForm::createPropertyBars()
     });
 
     const char *alignGlyphs[] = {"|←", "↔", "⇹", "⋯", "→|", "⤒", "↕", "⇳", "⋮", "⤓"};
-    const char *alignHints[] = {"Sol kenara göre hizalama", "Yatay merkeze göre hizalama", "Yatay sayfaya ortalı",
-                                "Yatay ara boşlukları eşitle", "Sag kenara göre hizalama",
-                                "Yukarı kenara göre hizalama", "Dikey merkeze göre hizalama", "Dikey sayfaya ortalı",
-                                "Dikey ara boşlukları eşitle", "Aşağı kenara göre hizalama"};
+    constexpr int kFirstAlignHint = 59955; // one message per command, in command order
     for (int command = acAlignLeft; command <= acAlignBottom; ++command) {
         QAction *a = AlignBar->addAction(letterIcon(QString::fromUtf8(alignGlyphs[command - 1])),
-                                         QString::fromUtf8(alignHints[command - 1]));
+                                         qpLoadStr(kFirstAlignHint + command - acAlignLeft));
         AlignActions.insert(command, a);
         connect(a, &QAction::triggered, this, [this, command] {
             if (allowed(qpdrDontMoveObj))

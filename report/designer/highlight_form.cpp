@@ -6,6 +6,7 @@
 #include "report/designer/color_selector.h"
 #include "report/designer/designer_commands.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/dialog_buttons.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -26,9 +27,7 @@ TqpHighlightForm::TqpHighlightForm(QWidget *parent) : QDialog(parent)
     form->addRow(qpLoadStr(59789), m_condition);
     form->addRow(qpLoadStr(59790), m_fontColor);
     form->addRow(qpLoadStr(59791), m_fillColor);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = qpOkCancelButtons(this);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_bold);

@@ -7,6 +7,7 @@
 #include "report/core/string_table.h"
 #include "report/designer/designer_commands.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/expr/data_access.h"
 #include "report/expr/report_dataset.h"
 #include "report/model/band_view.h"
@@ -195,9 +196,7 @@ TqpInsertFieldsForm::TqpInsertFieldsForm(TqpDesignerCommands &commands, QWidget 
     m_headers = new QCheckBox(qpLoadStr(59799), this);
     m_headers->setChecked(true);
     m_bands = new QCheckBox(qpLoadStr(59779), this);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = qpOkCancelButtons(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_dataSets);
     layout->addWidget(m_fields, 1);
