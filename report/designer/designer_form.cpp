@@ -417,6 +417,7 @@ void TqpDesignerForm::FormShow()
     SetCurDocName(FullMode && !Report->FileName.isEmpty() ? Report->FileName : qpLoadStr(kUntitled));
     RestoreState();
     InspForm->SetLocalizedNames(Options.LocalizedPropNames);
+    State->SyntaxHighlight = Options.SyntaxHighlight;
     FillScreenWhenMaximized(this);
     SetCurPage(0);
     PageCanvas->SetTool(dtSelect);
@@ -744,6 +745,7 @@ void TqpDesignerForm::N14Click()
     if (UiSeam::ShowModal(&form) == QDialog::Accepted) {
         form.Apply();
         InspForm->SetLocalizedNames(Options.LocalizedPropNames);
+        State->SyntaxHighlight = Options.SyntaxHighlight;
         GB1->setChecked(State->ShowGrid);
         GB2->setChecked(State->GridAlign);
         unitsToStatus();

@@ -88,6 +88,8 @@ public:
     TqpReportUnits Units = ruPixels;
     TqpShapeMode ShapeMode = smAll;
     bool EditAfterInsert = true;
+    // The text editor colours scripts (the designer option).
+    bool SyntaxHighlight = true;
     bool UnlimitedHeight = false;
     bool UndoDisabled = false;
     quint8 PagePosition = 5; // 3 left, 4 right, 5 centred

@@ -232,6 +232,8 @@ void TqpMemoEditorForm::accept()
 bool qpShowMemoEditor(TqpView *view, TqpDesignerState *state, QWidget *parent)
 {
     TqpMemoEditorForm form(view, state->Report->Dictionary, parent);
+    if (!state->SyntaxHighlight)
+        form.ScriptMemo->SetSyntaxType(stText);
     if (UiSeam::ShowModal(&form) != QDialog::Accepted)
         return false;
     state->AddUndoAction(acEdit, {view});

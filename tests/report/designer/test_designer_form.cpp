@@ -567,6 +567,17 @@ private slots:
         QVERIFY(!form->State->ShowGrid);
         QVERIFY(!form->Options.SyntaxHighlight);
         QVERIFY(!form->InspectorDock->isHidden()); // a dock open at closing is open again
+        // Without syntax highlighting the text editor's script pane is plain.
+        memo(report->Pages.GetPages(0), QStringLiteral("Memo1"));
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        ui->modalActions << [](QDialog *d) {
+            auto *editor = qobject_cast<TqpMemoEditorForm *>(d);
+            QVERIFY(editor);
+            QCOMPARE(int(editor->ScriptMemo->SyntaxType()), int(stText));
+            d->reject();
+        };
+        doubleClick(QPoint(60, 50));
+        QCOMPARE(ui->modalShown.size(), 2);
         const auto settings = qpOpenSettings();
         QCOMPARE(settings->value(qpRegRootKey() + QStringLiteral("/Form/TqpDesignerForm/GridSize")).toInt(), 18);
     }
@@ -582,6 +593,7 @@ private slots:
         ui->modalActions << [](QDialog *d) {
             auto *editor = qobject_cast<TqpMemoEditorForm *>(d);
             QVERIFY2(editor, d->metaObject()->className());
+            QCOMPARE(int(editor->ScriptMemo->SyntaxType()), int(stPascal));
             QCOMPARE(editor->MemoText->toPlainText(), QStringLiteral("Memo1"));
             editor->MemoText->selectAll();
             QTest::keyClicks(editor->MemoText, QStringLiteral("Baski: [DATE]"));
