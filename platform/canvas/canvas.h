@@ -129,6 +129,13 @@ public:
         m_recording = on;
         m_drawing = draw || !on;
     }
+    // A text drawn by other means (a rich text's line) joins the log, in
+    // the current font, with its box as the clip.
+    void RecordText(const QString &text, const QRect &box)
+    {
+        if (m_recording)
+            m_texts.append({text, box.topLeft(), Font, box, box.width()});
+    }
     const QList<TextRecord> &texts() const { return m_texts; }
     const QList<ShapeRecord> &shapes() const { return m_shapes; }
     void clearRecords();

@@ -190,6 +190,12 @@ int TRichEdit::FormatRange(const TFormatRange &range)
             }
             slot += advance;
             bottom = slot;
+            if (range.Lines) {
+                const QRectF box = line.rect().translated(layout->blockBoundingRect(block).topLeft());
+                QString text = block.text().mid(line.textStart(), line.textLength());
+                text.remove(QChar::ObjectReplacementCharacter).replace(QChar::LineSeparator, QLatin1Char(' '));
+                range.Lines->append({text, box.translated(page.left(), page.top() - top)});
+            }
             // The last line of a paragraph carries its paragraph end.
             end = i + 1 < tl->lineCount() ? lineStart + line.textLength() : block.position() + block.length();
         }

@@ -28,6 +28,9 @@ struct TFormatRange {
     QRect Page;                  // twips
     int CharMin = 0;
     int CharMax = -1; // -1: to the end of the text
+    // When given, every line drawn: its text and its box in the painter's
+    // coordinates (what a search over the drawn page looks at).
+    QList<QPair<QString, QRectF>> *Lines = nullptr;
 };
 
 class TRichEdit {

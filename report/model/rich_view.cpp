@@ -113,10 +113,19 @@ void TqpRichView::renderOnCanvas(const QSize &designed)
     p.setClipRect(DrawRect.toQRect(), p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     p.translate(DrawRect.Left, DrawRect.Top);
     p.scale(ScaleX, ScaleY);
-    const int end = RichEdit.FormatRange(
-        {&screen, &p, QRect(0, 0, twips(designed.width(), ppi), twips(designed.height(), ppi)), CharStart, -1});
+    QList<QPair<QString, QRectF>> lines;
+    const int end = RichEdit.FormatRange({&screen, &p,
+                                          QRect(0, 0, twips(designed.width(), ppi), twips(designed.height(), ppi)),
+                                          CharStart, -1, &lines});
     p.restore();
     CharTo = end < 0 ? RichEdit.TextLength() : end;
+    // The lines go into the canvas's log, so that a search finds them.
+    for (const auto &[text, box] : std::as_const(lines)) {
+        const QRect placed = QRectF(DrawRect.Left + box.left() * ScaleX, DrawRect.Top + box.top() * ScaleY,
+                                    box.width() * ScaleX, box.height() * ScaleY)
+                                 .toAlignedRect();
+        Canvas->RecordText(text, placed & DrawRect.toQRect());
+    }
 }
 
 void TqpRichView::ShowRich(bool render)

@@ -11,6 +11,7 @@
 #include "report/engine/prepared_pages.h"
 #include "report/expr/expr_globals.h"
 #include "report/model/memo_view.h"
+#include "report/model/rich_view.h"
 #include "report/model/model_globals.h"
 #include "report/model/report.h"
 #include "report/output/preview.h"
@@ -837,6 +838,28 @@ private slots:
         QCOMPARE(form->CurrentPage(), found ? 2 : 1);
         QCOMPARE(form->Search().Page, found ? 1 : 2);
         QCOMPARE(form->MarkRect().isEmpty(), !found);
+    }
+
+    // A rich text's lines are found like any text, each where it stands.
+    void searchFindsRichText()
+    {
+        auto report = makePages({{}});
+        TqpRichView rich;
+        rich.Name = QStringLiteral("Rich1");
+        rich.SetBounds(60, 300, 400, 120);
+        rich.RichEdit.LoadFromBytes("{\\rtf1\\ansi Birinci paragraf\\par \\b Ikinci\\b0  paragraf: Ankara\\par}");
+        rich.SaveMode = smQPP;
+        rich.WriteEntry(report->GetEMFPages().CurrentStream());
+        auto form = previewOf(*report);
+        find(*form, QStringLiteral("ankara"));
+        QVERIFY(form->Search().FoundFlag);
+        const QRect found = form->Search().Found;
+        // On the second line of the object, not its first.
+        QVERIFY2(found.top() >= 310 && found.bottom() < 420 && found.left() >= 60 && found.right() <= 460,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(found.left()).arg(found.top()).arg(found.width()).arg(found.height())));
+        find(*form, QStringLiteral("birinci"));
+        QVERIFY(form->Search().FoundFlag);
+        QVERIFY(form->Search().Found.top() < found.top());
     }
 
     void searchWalksMatchesThenPages()
