@@ -242,6 +242,17 @@ void TqpRtfAdvExport::writeRow(const Row &r)
     // The object's gap between its edges and the text.
     const QByteArray gap = num(qpRound(r.gapX * ScaleX * kTwipsPerUnit));
     row += "\\li" + gap + "\\ri" + gap;
+    // A frame has no vertical alignment of its own: a text centred or set
+    // at the bottom is moved down by space before it (lines of 1.15 em).
+    if (!r.rich && (r.alignment & (qptaMiddle | qptaDown))) {
+        const int lines = int(r.text.count(QLatin1Char('\n'))) + 1;
+        const int textHeight = lines * r.fontSize * 23; // twips: 20 a point, times 1.15
+        int space = qpRound(r.height * ScaleY * kTwipsPerUnit) - textHeight;
+        if (r.alignment & qptaMiddle)
+            space /= 2;
+        if (space > 0)
+            row += "\\sb" + num(space);
+    }
     switch (r.rich ? 0 : r.alignment & qptaJustify) {
     case qptaRight:
         row += "\\qr";

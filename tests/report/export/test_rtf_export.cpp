@@ -103,8 +103,11 @@ private slots:
                                << QByteArray("\\li31\\ri31\\qr{\\f0\\fs20\\cf1 Total}") << black;
         QTest::newRow("justified") << 0 << 0u << 0x1FFFFFFFu << 0 << 3
                                    << QByteArray("\\li31\\ri31\\qj{\\f0\\fs20\\cf1 Total}") << black;
+        // Vertical placement as space before: 283 twips high, one line of 230.
         QTest::newRow("centre, middle") << 0 << 0u << 0x1FFFFFFFu << 0 << 10
-                                        << QByteArray("\\li31\\ri31\\qc{\\f0\\fs20\\cf1 Total}") << black;
+                                        << QByteArray("\\li31\\ri31\\sb26\\qc{\\f0\\fs20\\cf1 Total}") << black;
+        QTest::newRow("bottom") << 0 << 0u << 0x1FFFFFFFu << 0 << 16
+                                << QByteArray("\\li31\\ri31\\sb53\\ql{\\f0\\fs20\\cf1 Total}") << black;
     }
 
     void rowVariants()
