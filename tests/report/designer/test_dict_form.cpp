@@ -3,28 +3,22 @@
 // variables in their categories, names refused, the data sets and fields
 // hidden or shown under another name, and what the window does on OK.
 
-#include "data/table.h"
 #include "report/designer/designer_form.h"
 #include "report/designer/designer_state.h"
 #include "report/designer/dict_form.h"
 #include "report/designer/expression_form.h"
 #include "report/designer/field_chooser.h"
 #include "report/designer/ins_fields_form.h"
-#include "report/expr/expr_globals.h"
-#include "report/model/model_globals.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
-#include "report/output/printer.h"
-#include "scripted_ui.h"
+#include "owner_tables_fixture.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
@@ -87,23 +81,8 @@ void ok(QDialog *d) { QTest::mouseClick(d->findChild<QDialogButtonBox *>()->butt
 
 } // namespace
 
-class TestDictForm : public QObject {
+class TestDictForm : public QObject, TOwnerTablesFixture {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QWidget> owner; // the component owner, like the member list window
-    std::unique_ptr<TqpDesignerForm> form;
-    std::unique_ptr<TScriptedUi> ui;
-    TqpReport *report = nullptr;
-
-    void table(const QString &name, const QString &file)
-    {
-        auto *t = new TTable(owner.get());
-        t->setObjectName(name);
-        t->DatabaseName = dir->path();
-        t->TableName = file;
-        t->Open();
-    }
 
     void open(bool fullMode = true)
     {
@@ -148,45 +127,10 @@ class TestDictForm : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        qpPrinterStartup();
-        qpInitExpressionGlobals();
-        qpInitModelGlobals();
-    }
-
-    void init()
-    {
-        dir = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir->filePath(QStringLiteral("config")));
-        TTable::CreateTable(dir->filePath(QStringLiteral("Uye.db")),
-                            {{QStringLiteral("AdiSoyadi"), ftString, 40}, {QStringLiteral("UyeNo"), ftFloat},
-                             {QStringLiteral("Adres Satiri"), ftString, 60}},
-                            -1);
-        TTable::CreateTable(dir->filePath(QStringLiteral("Aidat.db")),
-                            {{QStringLiteral("Tutar"), ftFloat}, {QStringLiteral("Yil"), ftFloat}}, -1);
-        ui = std::make_unique<TScriptedUi>();
-        DesignerRestrictions = 0;
-    }
-
-    void cleanup()
-    {
-        form.reset();
-        owner.reset(); // and the report with it
-        report = nullptr;
-        CurReport = nullptr;
-        CurPage = nullptr;
-        qpDesignerPage = nullptr;
-        ui.reset();
-        dir.reset();
-        DesignerRestrictions = 0;
-    }
-
-    void cleanupTestCase()
-    {
-        qpDoneModelGlobals();
-        qpDoneExpressionGlobals();
-    }
+    void initTestCase() { startGlobals(); }
+    void init() { makeTables(); }
+    void cleanup() { closeAll(); }
+    void cleanupTestCase() { stopGlobals(); }
 
     // A category and variables made in the dialog land in the report in
     // the order shown, each after its category's last variable.
