@@ -289,19 +289,19 @@ void TqpDictForm::fillDataSets()
     all.GetDatasetList(names);
     const QSignalBlocker quiet(DataSets);
     for (const QString &name : std::as_const(names)) {
+        // With aliases stored, only the data sets holding an entry are listed.
+        const bool listed = m_dict.FieldAliases.Count() == 0 || m_dict.FieldAliases.IndexOf(name) >= 0;
         const QString alias = storedAlias(name);
         QTreeWidgetItem *item = nameAliasItem(DataSets, name, alias.isEmpty() ? name : alias,
-                                              m_dict.DatasetEnabled(name));
+                                              listed && m_dict.DatasetEnabled(name));
         // A pattern hides it: the pattern stays, so its check box cannot change.
-        const bool byName = std::any_of(m_dict.DisabledDatasets.cbegin(), m_dict.DisabledDatasets.cend(),
-                                        [&name](const QString &hidden) { return qpSameName(hidden, name); });
-        if (!m_dict.DatasetEnabled(name) && !byName) {
+        const auto pattern = std::find_if(m_dict.DisabledDatasets.cbegin(), m_dict.DisabledDatasets.cend(),
+                                          [&name](const QString &hidden) {
+                                              return hidden.endsWith(QLatin1Char('*')) &&
+                                                     name.startsWith(hidden.chopped(1));
+                                          });
+        if (pattern != m_dict.DisabledDatasets.cend()) {
             item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
-            const auto pattern = std::find_if(m_dict.DisabledDatasets.cbegin(), m_dict.DisabledDatasets.cend(),
-                                              [&name](const QString &hidden) {
-                                                  return hidden.endsWith(QLatin1Char('*')) &&
-                                                         name.startsWith(hidden.chopped(1));
-                                              });
             item->setToolTip(0, qpLoadStr(kHiddenByPattern).arg(pattern->chopped(1)));
         }
     }
@@ -331,14 +331,9 @@ void TqpDictForm::fillFields()
 
 void TqpDictForm::dataSetChanged(QTreeWidgetItem *item, int column)
 {
-    const QString name = item->text(0);
-    if (column == 1) {
-        setAlias(name, name, item->text(1));
-        return;
-    }
-    m_dict.DisabledDatasets.removeIf([&name](const QString &hidden) { return qpSameName(hidden, name); });
-    if (item->checkState(0) == Qt::Unchecked)
-        m_dict.DisabledDatasets.append(name);
+    if (column == 1)
+        setAlias(item->text(0), item->text(0), item->text(1));
+    storeVisibility();
 }
 
 void TqpDictForm::fieldChanged(QTreeWidgetItem *item, int)
@@ -349,6 +344,40 @@ void TqpDictForm::fieldChanged(QTreeWidgetItem *item, int)
         m_dict.FieldAliases.SetVariable(key, Variant(QString())); // an empty alias hides the field
     else
         setAlias(key, field, item->text(1));
+    storeVisibility();
+}
+
+void TqpDictForm::storeVisibility()
+{
+    QStringList dataSets;
+    for (int i = 0; i < DataSets->topLevelItemCount(); ++i)
+        dataSets << DataSets->topLevelItem(i)->text(0);
+    const auto isDataSet = [&dataSets](const QString &key) {
+        return std::any_of(dataSets.cbegin(), dataSets.cend(),
+                           [&key](const QString &name) { return qpSameName(name, key); });
+    };
+    // A field entry or a real data set alias makes the lists keep only the
+    // data sets with an entry; an empty entry then keeps one listed.
+    bool aliased = false;
+    for (int i = 0; i < m_dict.FieldAliases.Count(); ++i)
+        aliased = aliased || !isDataSet(m_dict.FieldAliases.GetName(i)) ||
+                  !m_dict.FieldAliases.GetValue(i).toString().isEmpty();
+    for (int i = 0; i < DataSets->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = DataSets->topLevelItem(i);
+        const QString name = item->text(0);
+        const bool shown = item->checkState(0) == Qt::Checked;
+        const bool byPattern = !(item->flags() & Qt::ItemIsUserCheckable);
+        const auto sameName = [&name](const QString &hidden) { return qpSameName(hidden, name); };
+        if (shown)
+            m_dict.DisabledDatasets.removeIf(sameName);
+        else if (!byPattern && std::none_of(m_dict.DisabledDatasets.cbegin(), m_dict.DisabledDatasets.cend(), sameName))
+            m_dict.DisabledDatasets.append(name);
+        const int entry = m_dict.FieldAliases.IndexOf(name);
+        if (shown && aliased && entry < 0)
+            m_dict.FieldAliases.SetVariable(name, Variant(QString()));
+        else if ((!shown || !aliased) && entry >= 0 && m_dict.FieldAliases.GetValue(entry).toString().isEmpty())
+            m_dict.FieldAliases.Delete(entry);
+    }
 }
 
 QString TqpDictForm::storedAlias(const QString &key) const

@@ -58,6 +58,9 @@ private:
     void fillFields();
     void dataSetChanged(QTreeWidgetItem *item, int column);
     void fieldChanged(QTreeWidgetItem *item, int column);
+    // Writes the data sets' check boxes as hidden names, and the empty
+    // entries that keep a shown data set listed once aliases exist.
+    void storeVisibility();
     // The alias stored for `key`, empty without one.
     QString storedAlias(const QString &key) const;
     // Stores `alias` for `key`, or nothing when it is the real name.

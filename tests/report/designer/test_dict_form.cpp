@@ -251,10 +251,12 @@ private slots:
     }
 
     // Hidden data sets and fields, and aliases, stored only where they
-    // differ from what the lists show anyway.
+    // differ from what the lists show anyway, and where aliases make the
+    // lists leave out a data set without an entry.
     void dataSetsHiddenAndAliased()
     {
         open();
+        table(QStringLiteral("Table3"), QStringLiteral("Aidat.db"));
         runDialog([](TqpDictForm *f) {
             f->Pages->setCurrentIndex(1);
             QCOMPARE(f->Pages->tabText(1), QStringLiteral("Veri kümeleri"));
@@ -271,15 +273,16 @@ private slots:
             ok(f);
         });
         QCOMPARE(names(report->Dictionary.FieldAliases),
-                 (QStringList{QStringLiteral("Table1=Üyeler"), QStringLiteral("Table1.AdiSoyadi=Adı Soyadı"),
-                              QStringLiteral("Table1.UyeNo=")}));
+                 (QStringList{QStringLiteral("Table1=Üyeler"), QStringLiteral("Table3="),
+                              QStringLiteral("Table1.AdiSoyadi=Adı Soyadı"), QStringLiteral("Table1.UyeNo=")}));
         QCOMPARE(report->Dictionary.DisabledDatasets, (QStringList{QStringLiteral("Gizli*"), QStringLiteral("Table2")}));
         QStringList visible;
         report->Dictionary.GetDatasetList(visible);
-        QCOMPARE(visible, QStringList{QStringLiteral("Üyeler")});
+        QCOMPARE(visible, (QStringList{QStringLiteral("Table3"), QStringLiteral("Üyeler")}));
         QCOMPARE(insertWindowDataSets(),
-                 (QStringList{QStringLiteral("Üyeler"), QStringLiteral("Değişkenler: Toplamlar"),
-                              QStringLiteral("Değişkenler: Diger")}));
+                 (QStringList{QStringLiteral("Table3"), QStringLiteral("Üyeler"),
+                              QStringLiteral("Değişkenler: Toplamlar"), QStringLiteral("Değişkenler: Diger")}));
+        form->InsFieldsForm->List->DataSets->setCurrentIndex(1);
         QListWidget *fields = form->InsFieldsForm->List->Fields;
         QCOMPARE(fields->count(), 2);
         QCOMPARE(fields->item(0)->text(), QStringLiteral("Adı Soyadı"));
@@ -299,24 +302,35 @@ private slots:
             entry(f->Fields, QStringLiteral("UyeNo"))->setCheckState(0, Qt::Checked);
             typeAlias(f->Fields, QStringLiteral("AdiSoyadi"), QStringLiteral("AdiSoyadi"));
             second->setCheckState(0, Qt::Checked);
+            QCOMPARE(names(f->Dictionary().FieldAliases),
+                     (QStringList{QStringLiteral("Table1=Üyeler"), QStringLiteral("Table3="),
+                                  QStringLiteral("Table2=")}));
+            // Nothing aliased: no entries needed to keep data sets listed.
+            typeAlias(f->DataSets, QStringLiteral("Table1"), QStringLiteral("Table1"));
             ok(f);
         });
-        QCOMPARE(names(report->Dictionary.FieldAliases), QStringList{QStringLiteral("Table1=Üyeler")});
+        QCOMPARE(report->Dictionary.FieldAliases.Count(), 0);
         QCOMPARE(report->Dictionary.DisabledDatasets, QStringList{QStringLiteral("Gizli*")});
+        QCOMPARE(insertWindowDataSets().mid(0, 3),
+                 (QStringList{QStringLiteral("Table1"), QStringLiteral("Table2"), QStringLiteral("Table3")}));
     }
 
     void cancelChangesNothing()
     {
         open();
+        // Aliases stored: a data set without an entry is not listed.
+        report->Dictionary.FieldAliases.SetVariable(QStringLiteral("Table1"), Variant(QStringLiteral("Üyeler")));
         runDialog([](TqpDictForm *f) {
             typeName(f, QStringLiteral("Yeni"), f->AddCategoryB);
             f->Pages->setCurrentIndex(1);
+            QCOMPARE(entry(f->DataSets, QStringLiteral("Table1"))->checkState(0), Qt::Checked);
+            QCOMPARE(entry(f->DataSets, QStringLiteral("Table2"))->checkState(0), Qt::Unchecked);
             entry(f->DataSets, QStringLiteral("Table1"))->setCheckState(0, Qt::Unchecked);
             typeAlias(f->DataSets, QStringLiteral("Table2"), QStringLiteral("Aidatlar"));
             f->reject();
         });
         QCOMPARE(report->Dictionary.Variables.Count(), 3);
-        QCOMPARE(report->Dictionary.FieldAliases.Count(), 0);
+        QCOMPARE(names(report->Dictionary.FieldAliases), QStringList{QStringLiteral("Table1=Üyeler")});
         QCOMPARE(report->Dictionary.DisabledDatasets, QStringList{QStringLiteral("Gizli*")});
         QVERIFY(!form->GetModified());
     }
