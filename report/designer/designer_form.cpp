@@ -11,6 +11,7 @@
 #include "report/designer/designer_options_form.h"
 #include "report/designer/designer_page.h"
 #include "report/designer/designer_state.h"
+#include "report/designer/dict_form.h"
 #include "report/designer/expression_form.h"
 #include "report/designer/field_chooser.h"
 #include "report/designer/font_dialog.h"
@@ -233,8 +234,7 @@ void TqpDesignerForm::createActions()
     FileBtn2 = make(59812, resourceIcon("document-open"), QKeySequence(Qt::CTRL | Qt::Key_O), [this] { FileBtn2Click(); });
     FileBtn3 = make(59813, resourceIcon("document-save"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { FileBtn3Click(); });
     N20 = make(59814, QIcon(), {}, [this] { N20Click(); });
-    N42 = make(59815, QIcon(), {}, [] {});
-    N42->setEnabled(false); // the dictionary dialog comes with its own window
+    N42 = make(59815, QIcon(), {}, [this] { N42Click(); });
     N8 = make(59816, QIcon(), {}, [this] { N8Click(); });
     PgB3 = make(59817, resourceIcon("document-page-setup"), {}, [this] { PgB3Click(); });
     FileBtn4 = make(59818, resourceIcon("document-print"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { FileBtn4Click(); });
@@ -469,7 +469,7 @@ void TqpDesignerForm::applyRestrictions()
     setAvailable(PgB4, FullMode && allowed(qpdrDontCreatePage));
     setAvailable(PgB2, FullMode && allowed(qpdrDontDeletePage));
     setAvailable(PgB3, FullMode && allowed(qpdrDontEditPage));
-    N42->setEnabled(false);
+    setAvailable(N42, FullMode && allowed(qpdrDontEditVariables));
     setAvailable(N8, FullMode && allowed(qpdrDontChangeReportOptions));
     updateSaveEnabled();
 }
@@ -725,6 +725,20 @@ bool TqpDesignerForm::PgB3Click()
     form.Apply(page, State->UnlimitedHeight);
     SetCurPage(State->CurPageIndex);
     return true;
+}
+
+void TqpDesignerForm::N42Click()
+{
+    if (!FullMode || !allowed(qpdrDontEditVariables))
+        return;
+    TqpDictForm form(Report->Dictionary, this);
+    if (UiSeam::ShowModal(&form) != QDialog::Accepted)
+        return;
+    form.Apply(Report->Dictionary);
+    SetModified(true);
+    // The selection stays; what lists data sets and fields reads them again.
+    InsFieldsForm->Refresh();
+    InspForm->FillInspFields();
 }
 
 void TqpDesignerForm::N8Click()

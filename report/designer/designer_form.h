@@ -117,6 +117,7 @@ public:
     bool FileBtn3Click();   // save
     bool N20Click();        // save as
     void FileBtn4Click();   // preview
+    void N42Click();        // data dictionary
     void N8Click();         // report options
     bool PgB3Click();       // page options
     void PgB1Click();       // add page

@@ -18,7 +18,7 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/output/printer.h"
-#include "scripted_ui.h"
+#include "owner_tables_fixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,24 +33,10 @@
 #include <QTest>
 #include <memory>
 
-class TestInsFieldsForm : public QObject {
+class TestInsFieldsForm : public QObject, TOwnerTablesFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QWidget> owner; // the component owner, like the member list window
-    std::unique_ptr<TqpDesignerForm> form;
-    std::unique_ptr<TScriptedUi> ui;
-    TqpReport *report = nullptr;
     TqpBandView *masterData = nullptr;
-
-    void table(const QString &name, const QString &file)
-    {
-        auto *t = new TTable(owner.get());
-        t->setObjectName(name);
-        t->DatabaseName = dir->path();
-        t->TableName = file;
-        t->Open();
-    }
 
     // A report page with a master data band and a text object, a dialog
     // page, the member table on the owner; the window shown and active.
@@ -137,44 +123,10 @@ class TestInsFieldsForm : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        qpPrinterStartup();
-        qpInitExpressionGlobals();
-        qpInitModelGlobals();
-    }
-
-    void init()
-    {
-        dir = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir->filePath(QStringLiteral("config")));
-        TTable::CreateTable(dir->filePath(QStringLiteral("Uye.db")),
-                            {{QStringLiteral("AdiSoyadi"), ftString, 40}, {QStringLiteral("UyeNo"), ftFloat},
-                             {QStringLiteral("Adres Satiri"), ftString, 60}},
-                            -1);
-        TTable::CreateTable(dir->filePath(QStringLiteral("Aidat.db")),
-                            {{QStringLiteral("Tutar"), ftFloat}, {QStringLiteral("Yil"), ftFloat}}, -1);
-        ui = std::make_unique<TScriptedUi>();
-        DesignerRestrictions = 0;
-    }
-
-    void cleanup()
-    {
-        form.reset();
-        owner.reset(); // and the report with it
-        report = nullptr;
-        CurReport = nullptr;
-        CurPage = nullptr;
-        qpDesignerPage = nullptr;
-        ui.reset();
-        dir.reset();
-    }
-
-    void cleanupTestCase()
-    {
-        qpDoneModelGlobals();
-        qpDoneExpressionGlobals();
-    }
+    void initTestCase() { startGlobals(); }
+    void init() { makeTables(); }
+    void cleanup() { closeAll(); }
+    void cleanupTestCase() { stopGlobals(); }
 
     void windowListsDataSetsAndFields()
     {
