@@ -23,7 +23,7 @@
 #include "report/model/report.h"
 #include "report/model/subreport_view.h"
 #include "report/output/printer.h"
-#include "scripted_ui.h"
+#include "designer_window_fixture.h"
 #include "syntax_memo.h"
 
 #include <QApplication>
@@ -88,13 +88,11 @@ TqpMemoView *memo(TqpPage *page, const QString &name)
 
 } // namespace
 
-class TestDesignerForm : public QObject {
+class TestDesignerForm : public QObject, TDesignerWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<TqpReport> report;
     std::unique_ptr<TqpDesignerForm> form;
-    std::unique_ptr<TScriptedUi> ui;
 
     QString path(const QString &name) const { return dir->filePath(name); }
 
@@ -124,37 +122,18 @@ class TestDesignerForm : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        qpPrinterStartup();
-        qpInitExpressionGlobals();
-        qpInitModelGlobals();
-    }
+    void initTestCase() { startGlobals(); }
 
-    void init()
-    {
-        dir = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir->filePath(QStringLiteral("config")));
-        ui = std::make_unique<TScriptedUi>();
-        DesignerRestrictions = 0;
-    }
+    void init() { begin(); }
 
     void cleanup()
     {
         form.reset();
         report.reset();
-        CurReport = nullptr;
-        CurPage = nullptr;
-        qpDesignerPage = nullptr;
-        ui.reset();
-        dir.reset();
+        end();
     }
 
-    void cleanupTestCase()
-    {
-        qpDoneModelGlobals();
-        qpDoneExpressionGlobals();
-    }
+    void cleanupTestCase() { stopGlobals(); }
 
     void opensOnTheReportsFile()
     {

@@ -19,7 +19,7 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/output/printer.h"
-#include "scripted_ui.h"
+#include "designer_window_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -37,13 +37,11 @@
 #include <QToolButton>
 #include <memory>
 
-class TestDesignerFormEditing : public QObject {
+class TestDesignerFormEditing : public QObject, TDesignerWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<TqpReport> report;
     std::unique_ptr<TqpDesignerForm> form;
-    std::unique_ptr<TScriptedUi> ui;
 
     TqpMemoView *memo(int page, const QString &name, int left, int top)
     {
@@ -91,19 +89,11 @@ class TestDesignerFormEditing : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        qpPrinterStartup();
-        qpInitExpressionGlobals();
-        qpInitModelGlobals();
-    }
+    void initTestCase() { startGlobals(); }
 
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir->filePath(QStringLiteral("config")));
-        ui = std::make_unique<TScriptedUi>();
-        DesignerRestrictions = 0;
+        begin();
         QApplication::clipboard()->clear();
     }
 
@@ -111,19 +101,10 @@ private slots:
     {
         form.reset();
         report.reset();
-        CurReport = nullptr;
-        CurPage = nullptr;
-        qpDesignerPage = nullptr;
-        ui.reset();
-        dir.reset();
-        DesignerRestrictions = 0;
+        end();
     }
 
-    void cleanupTestCase()
-    {
-        qpDoneModelGlobals();
-        qpDoneExpressionGlobals();
-    }
+    void cleanupTestCase() { stopGlobals(); }
 
     void shortcutsSelectCopyPasteAndUndo()
     {
