@@ -474,7 +474,13 @@ void TqpDesignerForm::applyRestrictions()
     updateSaveEnabled();
 }
 
-void TqpDesignerForm::updateSaveEnabled() { setAvailable(FileBtn3, GetModified() && allowed(qpdrDontSaveReport)); }
+void TqpDesignerForm::updateSaveEnabled()
+{
+    // Only the restriction hides the save button; an unmodified report just
+    // greys it, so the buttons beside it do not move under the pointer.
+    setAvailable(FileBtn3, allowed(qpdrDontSaveReport));
+    FileBtn3->setEnabled(FileBtn3->isEnabled() && GetModified());
+}
 
 void TqpDesignerForm::updateStatus()
 {

@@ -512,6 +512,14 @@ private slots:
         QVERIFY(form->ButtonOf(form->PgB3)->isVisible());
         form->PgB1Click();
         QCOMPARE(report->Pages.GetCount(), 1);
+        // Saving is not forbidden: the unmodified report's save button is
+        // greyed but stays, so the buttons beside it keep their places.
+        QAction *save = form->ButtonOf(form->FileBtn3);
+        QVERIFY(save->isVisible() && !save->isEnabled());
+        form->SetModified(true);
+        QVERIFY(save->isVisible() && save->isEnabled());
+        form->SetModified(false);
+        QVERIFY(save->isVisible() && !save->isEnabled());
     }
 
     void aSecondDesignerComponentIsRefused()
