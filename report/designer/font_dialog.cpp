@@ -1,5 +1,6 @@
 #include "report/designer/font_dialog.h"
 
+#include "platform/canvas/canvas.h"
 #include "report/designer/color_selector.h"
 #include "report/designer/dialog_buttons.h"
 #include "report/designer/editor_strings.h"
@@ -13,7 +14,9 @@
 
 QFont qpToQFont(const TqpFont &font)
 {
-    QFont f(font.Name, font.Size);
+    // The face the page is drawn with, so that the chooser shows the font
+    // the operator sees (its stand-in when the named one is not installed).
+    QFont f(drawnFontFamily(font.Name), font.Size);
     f.setBold(font.Style & 1);
     f.setItalic(font.Style & 2);
     f.setUnderline(font.Style & 4);

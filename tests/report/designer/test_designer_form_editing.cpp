@@ -326,6 +326,7 @@ private slots:
             auto *dialog = qobject_cast<TqpFontDialog *>(d);
             QVERIFY(dialog);
             QFont f = dialog->FontBox()->currentFont();
+            f.setStyleName(QString()); // a named style ("Regular") would override the flag
             f.setItalic(true);
             dialog->FontBox()->setCurrentFont(f);
             dialog->accept();
@@ -340,6 +341,9 @@ private slots:
         QCOMPARE(item(0, 1)->Font.Size, 16);
         QCOMPARE(item(0, 0)->Font.Size, 10);
         QCOMPARE(item(0, 0)->Font.Name, QStringLiteral("Courier New"));
+        // The chooser showed a stand-in where Arial is not installed; the name
+        // the operator left alone stays.
+        QCOMPARE(item(0, 2)->Font.Name, QStringLiteral("Arial"));
     }
 
     // The inspector's "Font" row opens the same dialog; its colour is the
