@@ -12,7 +12,10 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-QFont qpToQFont(const TqpFont &font)
+namespace {
+
+// A report font as a platform font and a platform font's style set back.
+QFont toQFont(const TqpFont &font)
 {
     // The face the page is drawn with, so that the chooser shows the font
     // the operator sees (its stand-in when the named one is not installed).
@@ -24,16 +27,18 @@ QFont qpToQFont(const TqpFont &font)
     return f;
 }
 
-int qpStyleSetOf(const QFont &f)
+int styleSetOf(const QFont &f)
 {
     return (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
 }
+
+} // namespace
 
 TqpFontDialog::TqpFontDialog(const TqpFont &font, QWidget *parent) : QDialog(parent), m_start(font)
 {
     // The desktop's chooser, held as a part of this dialog, with its own
     // buttons replaced by ours below the colour.
-    m_fontBox = new QFontDialog(qpToQFont(font), this);
+    m_fontBox = new QFontDialog(toQFont(font), this);
     m_fontBox->setOptions(QFontDialog::DontUseNativeDialog | QFontDialog::NoButtons);
     m_fontBox->setWindowFlags(Qt::Widget);
     setWindowTitle(m_fontBox->windowTitle());
@@ -62,8 +67,8 @@ TqpFont TqpFontDialog::SelectedFont() const
         result.Name = f.family();
     if (f.pointSize() > 0 && f.pointSize() != m_shown.pointSize())
         result.Size = f.pointSize();
-    if (qpStyleSetOf(f) != qpStyleSetOf(m_shown))
-        result.Style = qpStyleSetOf(f);
+    if (styleSetOf(f) != styleSetOf(m_shown))
+        result.Style = styleSetOf(f);
     result.Color = m_color->Color();
     return result;
 }

@@ -28,7 +28,3 @@ private:
     QFontDialog *m_fontBox;
     TqpColorButton *m_color;
 };
-
-// A report font as a platform font and a platform font's style set back.
-QFont qpToQFont(const TqpFont &font);
-int qpStyleSetOf(const QFont &font);
